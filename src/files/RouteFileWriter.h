@@ -1,0 +1,23 @@
+// Writing a route file for the device: the lines last read, with the route name and the
+// name, latitude, longitude and icon of each waypoint line put in from the table.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class RouteTable;
+struct RouteState;
+
+// Trims the route name field's text (every character of code 32 or below at either end)
+// and checks it: 1 to 12 characters of blank, 0-9, A-Z, a-z. Returns the message for the
+// first rule broken, or the empty text; `trimmed` receives the trimmed name.
+QString CheckRouteName(const QString& fieldText, QString* trimmed = nullptr);
+
+// Puts the route name and the table's cells into the stored lines (the state keeps the
+// rebuilt lines) and returns the bytes of the whole file.
+QByteArray RebuildRouteLines(RouteState& state, const RouteTable& table,
+                             const QString& routeName);
+
+// Writes the bytes whole or not at all: an existing file is replaced only by a complete
+// new one. On false, `error` holds the system's reason.
+bool WriteRouteFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
