@@ -50,9 +50,10 @@ QByteArray ShortenWaypointName(const QByteArray& name);
 
 // One route file taken apart, before anything outside the reader is touched.
 struct ParsedRoute {
-    QList<QByteArray> lines;  // every line taken, with its line end
-    int routeLine = -1;       // index of the route line, -1 when there is none
-    QList<int> waypointLines; // index of the line of table row r at r - 1
+    QList<QByteArray> lines;  // the file in pieces, as RouteState::RouteLineStore keeps it
+    int routeLine = -1;       // piece of the route line, -1 when there is none
+    QList<int> waypointLines; // piece of the line of table row r at r - 1
+    int takenLines = 0;       // lines taken from the file
     bool hasRouteName = false;
     QString routeName; // field 2 of the route line, cut to 12 characters
     // Per waypoint: "NO", "WPT Name", "Latitude", "Longitude", "Date", "Icon".
@@ -62,6 +63,10 @@ struct ParsedRoute {
 // Takes a whole file's bytes apart. On false, `reason` says why in a sentence a user can
 // act on, and `route` is to be thrown away.
 bool ParseRouteFile(const QByteArray& bytes, ParsedRoute& route, QString* reason = nullptr);
+
+// Hands a parsed route over to the table, the route name and the route state.
+void TakeOverRoute(ParsedRoute&& route, quint32 fileSize, RouteTable& table, QString& routeName,
+                   RouteState& state);
 
 // Reads the file into the table, the route name and the route state. On false nothing of
 // the three has changed; `reason`, when given, says why.

@@ -1,1 +1,92 @@
 #include "files/RouteFileWriter.h"
+#include "files/RouteFileReader.h"
+
+#include "route/RouteState.h"
+#include "route/RouteTable.h"
+
+#include <QList>
+#include <QSaveFile>
+
+#include <initializer_list>
+#include <utility>
+
+namespace {
+
+const int MaxRouteNameLength = 12;
+
+bool isNameCharacter(QChar c) {
+    const char16_t u = c.unicode();
+    return u == ' ' || (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z');
+}
+
+QString trimControl(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin).unicode() <= 32)
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= 32)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// Composes a line anew from its fields, with the given fields replaced. A field is
+// replaced only where a comma follows it: the last field carries the line end and is
+// always copied as it stands.
+QByteArray rebuildLine(const QByteArray& line,
+                       std::initializer_list<std::pair<int, QByteArray>> replacements) {
+    QList<QByteArray> fields = SplitFields(line);
+    for (const auto& [index, value] : replacements)
+        if (index < fields.size() - 1)
+            fields[index] = value;
+    return fields.join(',');
+}
+
+} // namespace
+
+QString CheckRouteName(const QString& fieldText, QString* trimmed) {
+    const QString name = trimControl(fieldText);
+    if (trimmed)
+        *trimmed = name;
+    if (name.isEmpty() || name.size() > MaxRouteNameLength)
+        return QStringLiteral("Input Length Error (Route Name)!");
+    for (const QChar c : name)
+        if (!isNameCharacter(c))
+            return QStringLiteral("Input Char Error (Route Name)!");
+    return QString();
+}
+
+QByteArray RebuildRouteLines(RouteState& state, const RouteTable& table, const QString& routeName) {
+    if (state.routeLine >= 0) {
+        QByteArray& line = state.RouteLineStore[state.routeLine];
+        line = rebuildLine(line, {{2, routeName.toLatin1()}});
+    }
+    for (int row = 1; row <= state.waypointCount(); ++row) {
+        QByteArray& line = state.RouteLineStore[state.lineOfRow(row)];
+        line = rebuildLine(line, {{4, table.cell(RouteTable::ColName, row).toLatin1()},
+                                  {5, table.cell(RouteTable::ColLatitude, row).toLatin1()},
+                                  {6, table.cell(RouteTable::ColLongitude, row).toLatin1()},
+                                  {8, table.cell(RouteTable::ColIcon, row).toLatin1()}});
+    }
+    return state.RouteLineStore.join();
+}
+
+bool WriteRouteFile(const QString& path, const QByteArray& bytes, QString* error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    if (file.write(bytes) != bytes.size()) {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}

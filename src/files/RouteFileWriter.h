@@ -15,8 +15,7 @@ QString CheckRouteName(const QString& fieldText, QString* trimmed = nullptr);
 
 // Puts the route name and the table's cells into the stored lines (the state keeps the
 // rebuilt lines) and returns the bytes of the whole file.
-QByteArray RebuildRouteLines(RouteState& state, const RouteTable& table,
-                             const QString& routeName);
+QByteArray RebuildRouteLines(RouteState& state, const RouteTable& table, const QString& routeName);
 
 // Writes the bytes whole or not at all: an existing file is replaced only by a complete
 // new one. On false, `error` holds the system's reason.

@@ -41,9 +41,13 @@ void RouteTable::resize(int rows, int columns) {
     endResetModel();
 }
 
-void RouteTable::setRowCount(int rows) { resize(rows, m_columns); }
+void RouteTable::setRowCount(int rows) {
+    resize(rows, m_columns);
+}
 
-void RouteTable::setColumnCount(int columns) { resize(m_rows, columns); }
+void RouteTable::setColumnCount(int columns) {
+    resize(m_rows, columns);
+}
 
 void RouteTable::writeHeaderRow() {
     static const char* const headers[HeaderColumns] = {
