@@ -35,7 +35,9 @@ private:
     QScopedPointer<QTemporaryDir> m_dir;
 };
 
-void TestCli::initTestCase() { m_dir.reset(new QTemporaryDir); }
+void TestCli::initTestCase() {
+    m_dir.reset(new QTemporaryDir);
+}
 
 void TestCli::init() {
     QFile::remove(path("out.rte"));
@@ -59,22 +61,21 @@ void TestCli::failsWithTheWindowsMessages_data() {
     const QString in = path("in.rte");
     const QString out = path("old.rte");
     QTest::newRow("no command") << QStringList{} << 2 << "rv58route-cli: no command given";
-    QTest::newRow("unknown option") << QStringList{"show", in, "--colour"} << 2
-                                    << "rv58route-cli: unknown option '--colour'";
+    QTest::newRow("unknown option")
+        << QStringList{"show", in, "--colour"} << 2 << "rv58route-cli: unknown option '--colour'";
     QTest::newRow("bad unit") << QStringList{"show", in, "--unit", "yard"} << 2
                               << "rv58route-cli: --unit takes km or mile";
-    QTest::newRow("convert without output") << QStringList{"convert", in} << 2
-                                            << "rv58route-cli: convert needs -o OUT.rte";
+    QTest::newRow("convert without output")
+        << QStringList{"convert", in} << 2 << "rv58route-cli: convert needs -o OUT.rte";
     QTest::newRow("icon beyond the list")
         << QStringList{"convert", in, "-o", out, "--icon", "45"} << 2
         << "rv58route-cli: --icon takes a whole number from 0 to 44";
-    QTest::newRow("row without a waypoint")
-        << QStringList{"convert", in, "-o", out, "--row", "9"} << 2
-        << "rv58route-cli: row 9 holds no waypoint";
+    QTest::newRow("row without a waypoint") << QStringList{"convert", in, "-o", out, "--row", "9"}
+                                            << 2 << "rv58route-cli: row 9 holds no waypoint";
     QTest::newRow("unknown type") << QStringList{"show", path("x.txt")} << 1
                                   << "Unknow file type error.";
-    QTest::newRow("missing route file") << QStringList{"show", path("none.rte")} << 1
-                                        << "RTE file error.";
+    QTest::newRow("missing route file")
+        << QStringList{"show", path("none.rte")} << 1 << "RTE file error.";
     QTest::newRow("not a route file")
         << QStringList{"show", QStringLiteral(RV58_TEST_DATA "/not_a_route.rte")} << 1
         << "Route File Format Error!";
@@ -107,14 +108,17 @@ void TestCli::failsWithTheWindowsMessages() {
 }
 
 void TestCli::showsTheTable() {
-    const Run r = run({QStringLiteral("show"), path("in.rte"), QStringLiteral("--unit"),
-                       QStringLiteral("km")});
+    const Run r = run(
+        {QStringLiteral("show"), path("in.rte"), QStringLiteral("--unit"), QStringLiteral("km")});
     QCOMPARE(r.status, 0);
     const QStringList lines = QString::fromUtf8(r.out).split(QLatin1Char('\n'));
     QVERIFY(lines.contains(QStringLiteral("Route Name  Hills")));
     QVERIFY(lines.contains(QStringLiteral("Total Points 3")));
     QVERIFY(lines.filter(QStringLiteral("NO")).first().contains(QStringLiteral("Total Dist.")));
-    QVERIFY(lines.filter(QStringLiteral("WP3")).first().simplified().endsWith(QStringLiteral("3 0.13 0.26")));
+    QVERIFY(lines.filter(QStringLiteral("WP3"))
+                .first()
+                .simplified()
+                .endsWith(QStringLiteral("3 0.13 0.26")));
     QCOMPARE(run({QStringLiteral("--help")}).status, 0);
     QCOMPARE(run({QStringLiteral("--version")}).out, QByteArray("rv58route-cli 0.5\n"));
 }
@@ -137,8 +141,8 @@ void TestCli::showsJson() {
 }
 
 void TestCli::convertsWithoutEditsByteForByte() {
-    const Run r = run({QStringLiteral("convert"), path("in.rte"), QStringLiteral("-o"),
-                       path("old.rte")});
+    const Run r =
+        run({QStringLiteral("convert"), path("in.rte"), QStringLiteral("-o"), path("old.rte")});
     QCOMPARE(r.status, 0);
     QCOMPARE(readFile(path("old.rte")), routeFile(3, "\r\n", "Hills"));
 }
@@ -147,8 +151,8 @@ void TestCli::convertsGpxWithMacros_data() {
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QStringList>("icons");
-    QTest::newRow("load and save") << QStringList{} << QStringList{"GRT001", "MILL", "WEIR"}
-                                   << QStringList{"0", "0", "0"};
+    QTest::newRow("load and save")
+        << QStringList{} << QStringList{"GRT001", "MILL", "WEIR"} << QStringList{"0", "0", "0"};
     QTest::newRow("one waypoint") << QStringList{"--row", "2", "--name", " BRIDGE", "--icon", "12"}
                                   << QStringList{"GRT001", "BRIDGE", "WEIR"}
                                   << QStringList{"0", "12", "0"};
@@ -168,11 +172,11 @@ void TestCli::convertsGpxWithMacros() {
     QFETCH(QStringList, names);
     QFETCH(QStringList, icons);
     const QString out = path("out.rte");
-    const Run r = run(QStringList{QStringLiteral("convert"),
-                                  QStringLiteral(RV58_TEST_DATA "/two_routes.gpx"),
-                                  QStringLiteral("-o"), out, QStringLiteral("--route-name"),
-                                  QStringLiteral(" Rhine 2 ")} +
-                      options);
+    const Run r =
+        run(QStringList{QStringLiteral("convert"), QStringLiteral(RV58_TEST_DATA "/two_routes.gpx"),
+                        QStringLiteral("-o"), out, QStringLiteral("--route-name"),
+                        QStringLiteral(" Rhine 2 ")} +
+            options);
     QVERIFY2(r.status == 0, r.err.constData());
     static const char* const positions[3][2] = {
         {"50.100000", "8.600000"}, {"50.109000", "8.610000"}, {"50.120000", "8.630000"}};

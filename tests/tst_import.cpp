@@ -7,6 +7,7 @@
 #include "route/RouteTable.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -37,6 +38,7 @@ private:
         return QStringLiteral(RV58_TEST_DATA "/") + QString::fromLatin1(name);
     }
 
+    QScopedPointer<QTemporaryDir> m_tools;
     QScopedPointer<QTemporaryDir> m_dir;
     QScopedPointer<RouteTable> m_table;
     QString m_routeName;
@@ -44,6 +46,13 @@ private:
 };
 
 void TestImport::initTestCase() {
+    // Stand-ins for a converter that hangs and for one that ends well but writes nothing.
+    m_tools.reset(new QTemporaryDir);
+    QVERIFY(writeFile(m_tools->filePath(QStringLiteral("hangs")), "#!/bin/sh\nexec sleep 30\n"));
+    QVERIFY(writeFile(m_tools->filePath(QStringLiteral("silent")), "#!/bin/sh\nexit 0\n"));
+    for (const char* name : {"hangs", "silent"})
+        QVERIFY(QFile::setPermissions(m_tools->filePath(QString::fromLatin1(name)),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QVERIFY2(!QStandardPaths::findExecutable(GpsBabelConverter::defaultProgram()).isEmpty(),
              "gpsbabel must be installed for these tests");
 }
@@ -148,6 +157,10 @@ void TestImport::converterFailuresChangeNothing_data() {
                                  << "could not be started";
     QTest::newRow("exits with an error") << "false"
                                          << "status 1";
+    QTest::newRow("hangs until the timeout") << "hangs"
+                                             << "did not finish";
+    QTest::newRow("writes no route file") << "silent"
+                                          << "no route";
 }
 
 void TestImport::converterFailuresChangeNothing() {
@@ -155,7 +168,12 @@ void TestImport::converterFailuresChangeNothing() {
     QFETCH(QString, detail);
     QVERIFY(import(data("two_routes.gpx")).ok);
     const QList<QByteArray> lines = m_state.RouteLineStore;
-    const ImportOutcome outcome = import(data("mixed.gpx"), GpsBabelConverter(program, 30000));
+    const QString tool = m_tools->filePath(program);
+    QElapsedTimer timer;
+    timer.start();
+    const ImportOutcome outcome =
+        import(data("mixed.gpx"), GpsBabelConverter(QFile::exists(tool) ? tool : program, 2000));
+    QVERIFY(timer.elapsed() < 10000);
     QVERIFY(!outcome.ok);
     QCOMPARE(outcome.message, QStringLiteral("GPX-RTE conversion failed, rte file not found."));
     QVERIFY2(outcome.details.contains(detail), qPrintable(outcome.details));

@@ -132,8 +132,7 @@ struct LoadedRoute {
 void load(const Options& o, LoadedRoute& route) {
     route.table.setRowCount(10);
     route.table.writeHeaderRow();
-    const ImportOutcome outcome =
-        ImportRoute(o.input, route.table, route.routeName, route.state);
+    const ImportOutcome outcome = ImportRoute(o.input, route.table, route.routeName, route.state);
     if (!outcome.ok)
         throw Failure{outcome.message, outcome.details};
     route.shown = route.measurement.measure(route.table, route.state.waypointCount(), o.unitIndex);
@@ -168,8 +167,8 @@ void printTable(const LoadedRoute& route, QTextStream& out) {
 }
 
 void printJson(const Options& o, const LoadedRoute& route, QTextStream& out) {
-    static const char* const keys[RouteTable::HeaderColumns] = {
-        "no", "name", "lat", "lon", "date", "icon", "leg", "total"};
+    static const char* const keys[RouteTable::HeaderColumns] = {"no",   "name", "lat", "lon",
+                                                                "date", "icon", "leg", "total"};
     QJsonArray waypoints;
     for (int r = 1; r <= route.state.waypointCount(); ++r) {
         QJsonObject waypoint;
