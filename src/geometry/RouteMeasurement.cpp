@@ -1,0 +1,202 @@
+#include "geometry/RouteMeasurement.h"
+
+#include "geometry/Utm.h"
+#include "route/CellNumber.h"
+#include "route/RouteTable.h"
+
+#include <QByteArray>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+bool IsBlank(QChar c) {
+    return c == QLatin1Char(' ') || (c >= QLatin1Char('\t') && c <= QLatin1Char('\r'));
+}
+
+bool IsDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// Truncation toward zero into 32 bits. Only latitudes far beyond +-90 degrees project
+// outside that range; they saturate rather than wrap, so their legs stay large.
+qint32 TruncateToInt32(double value) {
+    if (std::isnan(value))
+        return 0;
+    const double t = std::trunc(value);
+    if (t >= 2147483647.0)
+        return std::numeric_limits<qint32>::max();
+    if (t <= -2147483648.0)
+        return std::numeric_limits<qint32>::min();
+    return static_cast<qint32>(t);
+}
+
+// 64 bits: a leg or route length beyond 2^31 m (possible only with nonsense coordinates)
+// must still format as a number, not as a wrapped one.
+qint64 TruncateToInt64(double value) {
+    if (std::isnan(value))
+        return 0;
+    const double t = std::trunc(value);
+    if (t >= 9.2e18)
+        return std::numeric_limits<qint64>::max();
+    if (t <= -9.2e18)
+        return std::numeric_limits<qint64>::min();
+    return static_cast<qint64>(t);
+}
+
+quint8 UnitFlag(int unitIndex) {
+    return unitIndex == 0 ? 0 : 1;
+}
+
+double UnitFactor(quint8 unit) {
+    return unit == 0 ? 1.0 : MetresToMilliMiles;
+}
+
+} // namespace
+
+double ParseLeadingNumber(const QString& text) {
+    const int n = int(text.size());
+    int i = 0;
+    while (i < n && IsBlank(text.at(i)))
+        ++i;
+    const int start = i;
+    if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
+        ++i;
+    int digits = 0;
+    for (; i < n && IsDigit(text.at(i)); ++i)
+        ++digits;
+    if (i < n && text.at(i) == QLatin1Char('.')) {
+        ++i;
+        for (; i < n && IsDigit(text.at(i)); ++i)
+            ++digits;
+    }
+    if (digits == 0)
+        return 0;
+    // An exponent counts only when at least one digit follows its letter and sign.
+    if (i < n && (text.at(i) == QLatin1Char('e') || text.at(i) == QLatin1Char('E'))) {
+        int j = i + 1;
+        if (j < n && (text.at(j) == QLatin1Char('+') || text.at(j) == QLatin1Char('-')))
+            ++j;
+        if (j < n && IsDigit(text.at(j))) {
+            while (j < n && IsDigit(text.at(j)))
+                ++j;
+            i = j;
+        }
+    }
+    // QByteArray::toDouble is locale-independent; it gives 0 for out-of-range numbers.
+    return text.mid(start, i - start).toLatin1().toDouble();
+}
+
+QString FormatDistance(double value) {
+    const qint64 t = TruncateToInt64(value);
+    return QString::asprintf("%lld.%02d", static_cast<long long>(t / 1000),
+                             static_cast<int>(t % 1000 / 10));
+}
+
+QString FormatRouteLength(double metres, int unitIndex) {
+    const quint8 unit = UnitFlag(unitIndex);
+    const QString unitName = unit == 0 ? QStringLiteral("km") : QStringLiteral("miles");
+    return FormatDistance(metres * UnitFactor(unit)) + unitName;
+}
+
+double RouteMeasurement::legDistance(int i) const {
+    return i >= 0 && i < MaxWaypoints ? LegDistances[i] : 0.0;
+}
+
+Measurement RouteMeasurement::measure(RouteTable& table, int waypointCount, int unitIndex) {
+    const int n = qBound(0, waypointCount, int(MaxWaypoints));
+    const quint8 unit = UnitFlag(unitIndex);
+    const double factor = UnitFactor(unit);
+
+    QVector<double> lats(n);
+    QVector<double> lons(n);
+    double minLon = 180.0;
+    int westernmost = 0;
+    bool south = false;
+    bool north = false;
+    for (int i = 0; i < n; ++i) {
+        lats[i] = ParseLeadingNumber(table.cell(RouteTable::ColLatitude, i + 1));
+        lons[i] = ParseLeadingNumber(table.cell(RouteTable::ColLongitude, i + 1));
+        if (lons[i] < minLon)
+            minLon = lons[i];
+        if (lons[i] < lons[westernmost])
+            westernmost = i;
+        if (lats[i] < 0)
+            south = true;
+        else
+            north = true;
+    }
+
+    // Every point goes on the central meridian 3 degrees east of the smallest longitude,
+    // except that above 72 degrees the Svalbard zones move points to other meridians.
+    // Legs between points on different meridians would be meaningless, so when those
+    // zones would split the route, the whole route takes the zone of its westernmost
+    // point: the same meridian as any route below 72 degrees.
+    QVector<long> zones(n);
+    bool oneZone = true;
+    for (int i = 0; i < n; ++i) {
+        zones[i] = UtmZoneNumber(lats[i], lons[i] - minLon, true);
+        oneZone = oneZone && zones[i] == zones[0];
+    }
+    if (!oneZone) {
+        const long shared = zones[westernmost];
+        zones.fill(shared);
+    }
+
+    Measurement result;
+    result.points.resize(n);
+    RouteLength = 0;
+    for (int i = 0; i < n; ++i) {
+        double northing = 0;
+        double easting = 0;
+        ProjectOnZone(Wgs84SemiMajorAxis, Wgs84EccentricitySquared, lats[i], lons[i] - minLon,
+                      zones[i], northing, easting);
+        // Southern points carry a false northing. When the route crosses the equator its
+        // northern points get it too, so every leg compares northings of one convention;
+        // legs that stay on one side of the equator are measured as they always were.
+        if (south && north && !(lats[i] < 0))
+            northing += UtmFalseNorthing;
+        ProjectedPoint& p = result.points[i];
+        p.x = TruncateToInt32(easting);
+        p.y = TruncateToInt32(northing);
+        if (i == 0)
+            continue;
+
+        const ProjectedPoint& prev = result.points[i - 1];
+        const double dx = double(qint64(p.x) - prev.x);
+        const double dy = double(qint64(p.y) - prev.y);
+        const double leg = std::sqrt(dx * dx + dy * dy);
+        LegDistances[i] = leg;
+        RouteLength = RouteLength + leg;
+        table.setCell(RouteTable::ColTotal, i + 1, FormatDistance(RouteLength * factor));
+        table.setCell(RouteTable::ColLeg, i + 1, FormatDistance(leg * factor));
+    }
+    // The flag follows the label even when no distance cell was written (fewer than two
+    // waypoints), so a later unit switch compares against what the window really shows.
+    DisplayedUnit = unit;
+    result.routeLengthText = FormatRouteLength(RouteLength, unit);
+    result.countText = QString::number(n);
+    return result;
+}
+
+std::optional<QString> RouteMeasurement::switchUnit(RouteTable& table, const QString& countText,
+                                                    int unitIndex) {
+    int count = 0;
+    if (!ParseDecimalInteger(countText, count) || count <= 0)
+        return std::nullopt;
+    const quint8 unit = UnitFlag(unitIndex);
+    if (unit == DisplayedUnit)
+        return std::nullopt;
+
+    // The same doubles summed in the same order as the measurement, so the totals are the
+    // texts a fresh measurement would write.
+    const double factor = UnitFactor(unit);
+    double sum = 0.0;
+    for (int i = 1; i < qMin(count, int(MaxWaypoints)); ++i) {
+        sum = sum + LegDistances[i];
+        table.setCell(RouteTable::ColLeg, i + 1, FormatDistance(LegDistances[i] * factor));
+        table.setCell(RouteTable::ColTotal, i + 1, FormatDistance(sum * factor));
+    }
+    DisplayedUnit = unit;
+    return FormatRouteLength(RouteLength, unit);
+}

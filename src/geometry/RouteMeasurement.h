@@ -1,0 +1,57 @@
+// The route's numbers: every waypoint projected on one central meridian, the legs between
+// consecutive points, the route length, and their texts in km or miles, truncated to two
+// decimals. Works on the route table's cells and hands back what the window shows.
+#pragma once
+
+#include "geometry/ProjectedPoint.h"
+
+#include <QString>
+#include <QVector>
+#include <array>
+#include <optional>
+
+class RouteTable;
+
+// 1/1.609344: applied to metres it gives thousandths of a mile.
+constexpr double MetresToMilliMiles = 0.621371192237334;
+
+// The leading decimal number of a cell (blanks, sign, digits, point, exponent; the rest is
+// ignored), read with the C locale. Text without one, or out of double range, gives 0.
+double ParseLeadingNumber(const QString& text);
+
+// value (metres, or thousandths of a mile) as "%d.%02d", truncated, never rounded.
+QString FormatDistance(double value);
+// The route length label: "%d.%02dkm" for unit index 0, "%d.%02dmiles" for any other.
+QString FormatRouteLength(double metres, int unitIndex);
+
+struct Measurement {
+    QString routeLengthText; // "1.99km"
+    QString countText;       // waypoint count in decimal
+    QVector<ProjectedPoint> points;
+};
+
+class RouteMeasurement {
+public:
+    // A route file holds at most 124 waypoints; the tables leave room to spare.
+    static constexpr int MaxWaypoints = 128;
+
+    // Measures table rows 1..waypointCount and writes the "Leg Dist." and "Total Dist."
+    // cells of rows 2..n in the unit of unitIndex (0 km, anything else miles).
+    Measurement measure(RouteTable& table, int waypointCount, int unitIndex);
+
+    // Reformats the stored legs in another unit without measuring again. countText is the
+    // Total Points field's text. Returns the new route length text, or nothing when nothing
+    // changes (the count is 0 or the unit is the one already shown).
+    std::optional<QString> switchUnit(RouteTable& table, const QString& countText, int unitIndex);
+
+    double legDistance(int i) const;
+    double routeLength() const { return RouteLength; }
+    // 0 km, 1 miles: the unit the distance cells and the label were last written in.
+    quint8 displayedUnit() const { return DisplayedUnit; }
+
+private:
+    // Entry i is the leg that ends at waypoint i (table row i + 1); entry 0 stays 0.
+    std::array<double, MaxWaypoints> LegDistances{};
+    double RouteLength = 0;
+    quint8 DisplayedUnit = 1; // the window starts in miles
+};
