@@ -1,0 +1,105 @@
+#include "editing/WaypointValidation.h"
+
+#include <QLocale>
+
+namespace {
+
+constexpr int MaxNameLength = 6;
+
+bool isDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+bool isNameCharacter(QChar c) {
+    return c == QLatin1Char(' ') || isDigit(c) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+           (c >= QLatin1Char('a') && c <= QLatin1Char('z'));
+}
+
+bool isSign(QChar c) {
+    return c == QLatin1Char('+') || c == QLatin1Char('-');
+}
+
+// The value of the longest leading part of the text that reads as a decimal number: an
+// optional sign, then digits with at most one point among them. Without a digit in that
+// part the value is 0, so "", "-" and "." count as 0 and "12.3.4" as 12.3.
+double leadingDecimalValue(const QString& text) {
+    int end = 0;
+    if (end < text.size() && isSign(text.at(end)))
+        ++end;
+    bool point = false;
+    bool digit = false;
+    for (; end < text.size(); ++end) {
+        const QChar c = text.at(end);
+        if (isDigit(c)) {
+            digit = true;
+        } else if (c == QLatin1Char('.') && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (!digit)
+        return 0.0;
+    // The part is plain digits around one point, which the C locale always reads.
+    return QLocale::c().toDouble(QStringView(text).left(end));
+}
+
+struct CoordinateRule {
+    int maxLength; // without a sign; a sign adds one character
+    double limit;  // the value must lie within -limit to +limit
+    QString lengthError;
+    QString charError;
+    QString rangeError;
+};
+
+QString checkCoordinate(const QString& raw, const CoordinateRule& rule) {
+    const QString text = TrimControl(raw);
+    const bool signed_ = !text.isEmpty() && isSign(text.at(0));
+    if (text.size() > rule.maxLength + (signed_ ? 1 : 0))
+        return rule.lengthError;
+    for (int i = signed_ ? 1 : 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (!isDigit(c) && c != QLatin1Char('.'))
+            return rule.charError;
+    }
+    const double value = leadingDecimalValue(text);
+    if (value > rule.limit || value < -rule.limit)
+        return rule.rangeError;
+    return QString();
+}
+
+} // namespace
+
+QString TrimControl(const QString& text) {
+    int begin = 0;
+    int end = int(text.size());
+    while (begin < end && text.at(begin).unicode() <= 32)
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= 32)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QString ValidateWaypointInput(const QString& name, const QString& lat, const QString& lon) {
+    const QString trimmedName = TrimControl(name);
+    if (trimmedName.size() > MaxNameLength)
+        return QStringLiteral("Input Length Error (Name)!");
+    for (const QChar c : trimmedName) {
+        if (!isNameCharacter(c))
+            return QStringLiteral("Input Char Error (Name)!");
+    }
+
+    // "-90.000000" and "-180.000000": a sign and six decimals fit exactly.
+    const CoordinateRule latitude{9, 90.0, QStringLiteral("Input Length Error (Latitude)!"),
+                                  QStringLiteral("Input Char Error (Latitude)!"),
+                                  QStringLiteral("Input Range Error (Latitude)!")};
+    const CoordinateRule longitude{10, 180.0, QStringLiteral("Input Length Error (Longitude)!"),
+                                   QStringLiteral("Input Char Error (Longitude)!"),
+                                   QStringLiteral("Input Range Error (Longitude)!")};
+
+    QString failure = checkCoordinate(lat, latitude);
+    if (failure.isEmpty())
+        failure = checkCoordinate(lon, longitude);
+    return failure;
+}
