@@ -1,0 +1,20 @@
+// The window's only ways of asking the user something or telling them something. The
+// program shows real dialogs; tests give scripted answers and read what would be shown.
+#pragma once
+
+#include <QString>
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // The chosen file's path, or the empty text when the user cancels. `filter` is a Qt
+    // name filter list ("Text (*.a *.A);;Other (*.b)"); its first entry is chosen first.
+    virtual QString getOpenFileName(const QString& filter) = 0;
+    // As above, proposing `proposedName`; replacing an existing file is confirmed first.
+    virtual QString getSaveFileName(const QString& proposedName, const QString& filter) = 0;
+    // An expected problem: the text, one OK button, no icon; `details` may be empty.
+    virtual void message(const QString& text, const QString& details = QString()) = 0;
+    // An error that escaped a handler, shown with a stop icon.
+    virtual void errorReport(const QString& text) = 0;
+};

@@ -1,0 +1,18 @@
+// The dialog layer as the program shows it: QFileDialog and QMessageBox, captioned with
+// the application title.
+#pragma once
+
+#include "app/Dialogs.h"
+
+class QtDialogs : public Dialogs {
+public:
+    explicit QtDialogs(const QString& title) : m_title(title) {}
+
+    QString getOpenFileName(const QString& filter) override;
+    QString getSaveFileName(const QString& proposedName, const QString& filter) override;
+    void message(const QString& text, const QString& details = QString()) override;
+    void errorReport(const QString& text) override;
+
+private:
+    QString m_title;
+};

@@ -1,0 +1,463 @@
+#include "app/TForm1.h"
+
+#include "app/ApplicationTitle.h"
+#include "app/PictureView.h"
+#include "app/QtDialogs.h"
+#include "app/RouteGridDelegate.h"
+#include "editing/WaypointEditor.h"
+#include "editing/WaypointValidation.h"
+#include "files/RouteFileWriter.h"
+#include "files/RouteImport.h"
+#include "route/CellNumber.h"
+#include "route/RouteTable.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTableView>
+
+namespace {
+
+const char* const WindowTitle = "RV-58 GPX-Route Converter V0.5(B1009T)";
+// Qt name filters match case-sensitively on case-sensitive file systems, so both cases of
+// each extension are listed.
+const char* const OpenFilter = "GPX files (*.gpx *.GPX);;Oziexplorer route files (*.rte *.RTE)";
+const char* const SaveFilter = "RV58 route files (*.rte *.RTE)";
+const char* const WriteErrorMessage = "RTE file write error.";
+
+// Initial widths of the table's eight named columns; the "Date" column is kept all but
+// hidden. Further columns (a loaded file adds some) get the default width of 64.
+constexpr int ColumnWidths[RouteTable::HeaderColumns] = {64, 77, 90, 90, 3, 53, 73, 64};
+constexpr int DefaultColumnWidth = 64;
+constexpr int RowHeight = 24;
+
+QString text(const char* latin1) {
+    return QString::fromLatin1(latin1);
+}
+
+template <class T> T* makeControl(QWidget* parent, const char* name, const QRect& geometry) {
+    T* control = new T(parent);
+    control->setObjectName(text(name));
+    control->setGeometry(geometry);
+    return control;
+}
+
+// A label sized to its text, at (x, y); `width` reserves room for texts that grow later.
+QLabel* makeLabel(QWidget* parent, const char* name, const char* caption, int x, int y,
+                  int width = 0) {
+    QLabel* label = new QLabel(text(caption), parent);
+    label->setObjectName(text(name));
+    label->adjustSize();
+    label->move(x, y);
+    if (width > 0)
+        label->resize(width, label->height());
+    return label;
+}
+
+QFrame* makePanel(QWidget* parent, const char* name, int top, int height) {
+    QFrame* panel = makeControl<QFrame>(parent, name, QRect(0, top, TForm1::ClientWidth, height));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    return panel;
+}
+
+// The busy pointer for as long as it lives; put back on every way out, errors included.
+class BusyPointer {
+public:
+    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+};
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      m_table(new RouteTable(this)),
+      m_ownDialogs(
+          std::make_unique<QtDialogs>(ApplicationTitle(QCoreApplication::applicationFilePath()))),
+      m_dialogs(m_ownDialogs.get()) {
+    setObjectName(text("Form1"));
+    // The layout is in fixed pixels, designed for a 13-pixel font.
+    QFont font = QApplication::font();
+    font.setPixelSize(13);
+    setFont(font);
+    setFixedSize(ClientWidth, ClientHeight);
+
+    createTopBar();
+    createWaypointPanel();
+    createRoutePanel();
+    createOutsideControls();
+    wireHandlers();
+
+    FormCreate();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::setDialogs(Dialogs* dialogs) {
+    m_dialogs = dialogs ? dialogs : m_ownDialogs.get();
+}
+
+int TForm1::unitIndex() const {
+    return m_unitButtons->checkedId();
+}
+
+void TForm1::createTopBar() {
+    Panel3 = makePanel(this, "Panel3", 0, 57);
+    Edit_Filename = makeControl<QLineEdit>(Panel3, "Edit_Filename", QRect(16, 16, 441, 24));
+    Button_Browse = makeControl<QPushButton>(Panel3, "Button_Browse", QRect(472, 16, 81, 25));
+    Button_Browse->setText(text("Load Route"));
+    Button_Browse->setToolTip(text("import GPX or  OZiexplorer route file..."));
+}
+
+void TForm1::createWaypointPanel() {
+    Panel1 = makePanel(this, "Panel1", 57, 187);
+    Panel1->setEnabled(false);
+
+    Label2 = makeLabel(Panel1, "Label2", "Waypoint Name", 12, 16);
+    Edit_waypoint = makeControl<QLineEdit>(Panel1, "Edit_waypoint", QRect(120, 16, 73, 24));
+    Edit_waypoint->setToolTip(text("[A..Z][0..9] CHAR(6)"));
+
+    Label3 = makeLabel(Panel1, "Label3", "Icon", 80, 53);
+    ComboBox_wpt_icon =
+        makeControl<QComboBox>(Panel1, "ComboBox_wpt_icon", QRect(120, 51, 153, 24));
+    ComboBox_wpt_icon->setEditable(true);
+    ComboBox_wpt_icon->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox_wpt_icon->addItems(IconListEntries());
+    ComboBox_wpt_icon->setCurrentIndex(-1);
+    ComboBox_wpt_icon->setEditText(text(" "));
+
+    Image2 = makeControl<PictureView>(Panel1, "Image2", QRect(280, 49, 24, 24));
+    Image1 = makeControl<PictureView>(Panel1, "Image1", QRect(336, 16, 218, 128));
+    Image1->setStretch(true);
+    Image1->setImage(m_picker.pickerImage());
+
+    CheckBox_ICON_CHANGE_MACRO =
+        makeControl<QCheckBox>(Panel1, "CheckBox_ICON_CHANGE_MACRO", QRect(24, 96, 185, 17));
+    CheckBox_ICON_CHANGE_MACRO->setText(text("Icon Change Macro"));
+    CheckBox_ICON_CHANGE_MACRO->setToolTip(
+        text("Enabled to change  all waypoint  icons  all at once "));
+    CheckBox_ICON_CHANGE_MACRO->setChecked(true);
+
+    CheckBox_wpt_name_change_macro =
+        makeControl<QCheckBox>(Panel1, "CheckBox_wpt_name_change_macro", QRect(24, 128, 233, 17));
+    CheckBox_wpt_name_change_macro->setText(text("Waypoint Name Change Macro"));
+    CheckBox_wpt_name_change_macro->setToolTip(
+        text("Enabled to change waypoint  name  all at once"));
+
+    Button_update_wpt =
+        makeControl<QPushButton>(Panel1, "Button_update_wpt", QRect(480, 152, 73, 25));
+    Button_update_wpt->setText(text("Accept"));
+    Button_update_wpt->setEnabled(false);
+
+    // The selected waypoint's coordinates, carried to the input check; never shown.
+    Edit_Lat = makeControl<QLineEdit>(Panel1, "Edit_Lat", QRect(704, 101, 97, 24));
+    Edit_Lat->setToolTip(text("+90.000000 ~ -90.000000"));
+    Edit_Lon = makeControl<QLineEdit>(Panel1, "Edit_Lon", QRect(712, 144, 97, 24));
+    Edit_Lon->setToolTip(text("+180.000000 ~ -180.000000"));
+    Label4 = makeLabel(Panel1, "Label4", "Latitude", 626, 107);
+    Label5 = makeLabel(Panel1, "Label5", "Longitude", 630, 152);
+    for (QWidget* hidden : {static_cast<QWidget*>(Edit_Lat), static_cast<QWidget*>(Edit_Lon),
+                            static_cast<QWidget*>(Label4), static_cast<QWidget*>(Label5)}) {
+        hidden->setEnabled(false);
+        hidden->hide();
+    }
+}
+
+void TForm1::createRoutePanel() {
+    Panel2 = makePanel(this, "Panel2", 57 + 187, 420);
+
+    Label1 = makeLabel(Panel2, "Label1", "Route Name ", 16, 25);
+    Edit_route_name = makeControl<QLineEdit>(Panel2, "Edit_route_name", QRect(112, 25, 121, 24));
+    Edit_route_name->setToolTip(text("[A..Z][0..9] CHAR(12)"));
+
+    Label7 = makeLabel(Panel2, "Label7", "Total Points", 16, 57);
+    Label_total_wpt = makeLabel(Panel2, "Label_total_wpt", "0", 112, 56, 60);
+    Label6 = makeLabel(Panel2, "Label6", "Total Dist.", 16, 81);
+    Label_route_len = makeLabel(Panel2, "Label_route_len", "0.00 miles", 112, 80, 170);
+
+    RadioGroup_unit = makeControl<QGroupBox>(Panel2, "RadioGroup_unit", QRect(16, 104, 225, 49));
+    RadioGroup_unit->setTitle(text("Unit"));
+    m_unitButtons = new QButtonGroup(RadioGroup_unit);
+    auto* unitColumns = new QHBoxLayout(RadioGroup_unit);
+    unitColumns->setContentsMargins(8, 0, 8, 0);
+    const char* const units[] = {"km", "mile"};
+    for (int index = 0; index < 2; ++index) {
+        auto* option = new QRadioButton(text(units[index]), RadioGroup_unit);
+        m_unitButtons->addButton(option, index);
+        unitColumns->addWidget(option, 1, Qt::AlignLeft);
+    }
+    m_unitButtons->button(1)->setChecked(true);
+
+    ImageRoute = makeControl<PictureView>(Panel2, "ImageRoute", QRect(296, 16, 256, 128));
+    ImageRoute->setStretch(true);
+
+    Button_save_rte = makeControl<QPushButton>(Panel2, "Button_save_rte", QRect(448, 160, 113, 25));
+    Button_save_rte->setText(text("Save Route"));
+    Button_save_rte->setEnabled(false);
+
+    StringGrid_Data = makeControl<QTableView>(Panel2, "StringGrid_Data", QRect(16, 200, 545, 209));
+    StringGrid_Data->setModel(m_table);
+    StringGrid_Data->setItemDelegate(new RouteGridDelegate(
+        [this](int column, int row, const QRect& rect, QPainter& painter) {
+            StringGrid_DataDrawCell(column, row, rect, painter);
+        },
+        StringGrid_Data));
+    // Column 0 of the table is the fixed "NO" column, so the view's own row header goes.
+    StringGrid_Data->verticalHeader()->hide();
+    StringGrid_Data->verticalHeader()->setMinimumSectionSize(1);
+    StringGrid_Data->verticalHeader()->setDefaultSectionSize(RowHeight);
+    QHeaderView* header = StringGrid_Data->horizontalHeader();
+    header->setMinimumSectionSize(0);
+    header->setDefaultSectionSize(DefaultColumnWidth);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setHighlightSections(false);
+    header->setSectionsClickable(false);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    StringGrid_Data->setSelectionBehavior(QAbstractItemView::SelectRows);
+    StringGrid_Data->setSelectionMode(QAbstractItemView::SingleSelection);
+    StringGrid_Data->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid_Data->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGrid_Data->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    StringGrid_Data->setCornerButtonEnabled(false);
+    StringGrid_Data->setWordWrap(false);
+    StringGrid_Data->setEnabled(false);
+    keepColumnWidthsOverReset();
+}
+
+void TForm1::createOutsideControls() {
+    // Beyond the right edge of the window and never shown: the import's own button (the
+    // import runs through Load Route) and the clean copy of the icon sheet that icons are
+    // drawn from.
+    Button_GPX2RTE = makeControl<QPushButton>(this, "Button_GPX2RTE", QRect(600, 16, 75, 25));
+    Button_GPX2RTE->setText(text("GPX ->RTE"));
+    Button_GPX2RTE->hide();
+    Image3 = makeControl<PictureView>(this, "Image3", QRect(600, 64, 220, 128));
+    Image3->setImage(m_sheet.image());
+    Image3->hide();
+}
+
+void TForm1::keepColumnWidthsOverReset() {
+    // A load replaces the table's rows and columns, which resets the view's column widths;
+    // the widths in use (the user may have changed them) are kept.
+    connect(m_table, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_columnWidths.clear();
+        for (int c = 0; c < m_table->columnCount(); ++c)
+            m_columnWidths.append(StringGrid_Data->columnWidth(c));
+    });
+    connect(m_table, &QAbstractItemModel::modelReset, this, [this] {
+        for (int c = 0; c < m_table->columnCount(); ++c) {
+            int width = DefaultColumnWidth;
+            if (c < m_columnWidths.size())
+                width = m_columnWidths.at(c);
+            else if (c < RouteTable::HeaderColumns)
+                width = ColumnWidths[c];
+            StringGrid_Data->setColumnWidth(c, width);
+        }
+    });
+}
+
+void TForm1::wireHandlers() {
+    connect(Button_Browse, &QPushButton::clicked, this, &TForm1::Button_BrowseClick);
+    connect(Button_GPX2RTE, &QPushButton::clicked, this, &TForm1::Button_GPX2RTEClick);
+    connect(ComboBox_wpt_icon, qOverload<int>(&QComboBox::activated), this,
+            &TForm1::ComboBox_wpt_iconChange);
+    connect(Image1, &PictureView::mousePressed, this, &TForm1::Image1MouseDown);
+    connect(Button_update_wpt, &QPushButton::clicked, this, &TForm1::Button_update_wptClick);
+    // Mouse and keyboard both move the current row; either way the row is selected.
+    connect(StringGrid_Data->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (!m_movingCurrentRow && current.isValid())
+                    StringGrid_DataSelectCell(current.column(), current.row() + 1);
+            });
+    connect(StringGrid_Data, &QTableView::doubleClicked, this, &TForm1::StringGrid_DataDblClick);
+    connect(Button_save_rte, &QPushButton::clicked, this, &TForm1::Button_save_rteClick);
+    connect(m_unitButtons, &QButtonGroup::idClicked, this, &TForm1::RadioGroup_unitClick);
+}
+
+void TForm1::FormCreate() {
+    setWindowTitle(text(WindowTitle));
+    m_table->writeHeaderRow();
+    m_table->setRowCount(10);
+    for (int c = 0; c < RouteTable::HeaderColumns; ++c)
+        StringGrid_Data->setColumnWidth(c, ColumnWidths[c]);
+    Image1->resize(218, 128);
+    ImageRoute->resize(256, 128);
+    m_routeImage = QImage(256, 128, QImage::Format_RGB32);
+    m_routeImage.fill(Qt::white);
+    m_overview.InitViewport();
+}
+
+void TForm1::Button_BrowseClick() {
+    const QString path = m_dialogs->getOpenFileName(text(OpenFilter));
+    if (path.isEmpty())
+        return;
+    Edit_Filename->setText(path);
+    Button_GPX2RTEClick();
+}
+
+void TForm1::Button_GPX2RTEClick() {
+    QString routeName = Edit_route_name->text();
+    ImportOutcome outcome;
+    {
+        BusyPointer busy;
+        outcome = ImportRoute(Edit_Filename->text(), *m_table, routeName, m_state, m_converter);
+    }
+    if (!outcome.ok) {
+        // Whatever was loaded before stays loaded, with its controls as they were.
+        m_dialogs->message(outcome.message, outcome.details);
+        return;
+    }
+    Edit_route_name->setText(routeName);
+    m_reportedIconCells.clear();
+    Panel1->setEnabled(true);
+    StringGrid_Data->setEnabled(true);
+    Button_save_rte->setEnabled(true);
+    showRowAsCurrent(1);
+    LoadWaypointIntoEditor(1);
+    RefreshRoute(1);
+}
+
+void TForm1::showRowAsCurrent(int row) {
+    // Marks the row the editor shows without running the selection handler again.
+    m_movingCurrentRow = true;
+    StringGrid_Data->setCurrentIndex(m_table->index(row - 1, RouteTable::ColName));
+    m_movingCurrentRow = false;
+}
+
+void TForm1::Button_save_rteClick() {
+    QString routeName;
+    const QString problem = CheckRouteName(Edit_route_name->text(), &routeName);
+    if (!problem.isEmpty()) {
+        m_dialogs->message(problem);
+        return;
+    }
+    const QByteArray bytes = RebuildRouteLines(m_state, *m_table, routeName);
+    const QString path = m_dialogs->getSaveFileName(routeName + text(".RTE"), text(SaveFilter));
+    if (path.isEmpty())
+        return;
+    QString reason;
+    if (!WriteRouteFile(path, bytes, &reason))
+        m_dialogs->message(text(WriteErrorMessage), reason);
+}
+
+void TForm1::RadioGroup_unitClick() {
+    // The count comes from the Total Points field, as the measurement last wrote it.
+    if (const auto length =
+            m_measurement.switchUnit(*m_table, Label_total_wpt->text(), unitIndex()))
+        Label_route_len->setText(*length);
+}
+
+void TForm1::RefreshRoute(int row) {
+    const int count = m_state.waypointCount();
+    const Measurement measured = m_measurement.measure(*m_table, count, unitIndex());
+    Label_route_len->setText(measured.routeLengthText);
+    Label_total_wpt->setText(measured.countText);
+
+    const IconPainter drawIcon = [this](QPainter& painter, int icon, const QRect& dest) {
+        DrawSheetIcon(painter, Image3->image(), icon, dest);
+    };
+    try {
+        m_overview.DrawRouteOverview(m_routeImage, measured.points, count, quint8(row), *m_table,
+                                     drawIcon);
+    } catch (...) {
+        // A cell that stops the drawing still leaves what was drawn up to it on show.
+        ImageRoute->setImage(m_routeImage);
+        throw;
+    }
+    ImageRoute->setImage(m_routeImage);
+}
+
+void TForm1::StringGrid_DataSelectCell(int column, int row) {
+    Q_UNUSED(column);
+    if (m_state.loadedFileSize != 0 && row >= 1)
+        LoadWaypointIntoEditor(row);
+}
+
+void TForm1::StringGrid_DataDblClick() {
+    // Cells are never edited in place, so a double click means nothing.
+}
+
+void TForm1::StringGrid_DataGetEditText() {
+    // The table has no in-place editor; there is no edit text to supply.
+}
+
+void TForm1::LoadWaypointIntoEditor(int row) {
+    const std::optional<EditorRow> shown = LoadWaypointRow(*m_table, row);
+    if (!shown)
+        return; // not a waypoint row
+    m_state.selectedRow = quint8(row);
+    Edit_waypoint->setText(shown->name);
+    Edit_Lat->setText(shown->latitude);
+    Edit_Lon->setText(shown->longitude);
+    // Selecting from code does not run the list's change handler, so it is run here.
+    ComboBox_wpt_icon->setCurrentIndex(shown->iconIndex);
+    ComboBox_wpt_iconChange();
+    Button_update_wpt->setEnabled(true);
+    RefreshRoute(row);
+}
+
+void TForm1::Button_update_wptClick() {
+    const QString problem =
+        ValidateWaypointInput(Edit_waypoint->text(), Edit_Lat->text(), Edit_Lon->text());
+    if (problem.isEmpty()) {
+        AcceptWaypoint(
+            *m_table, m_state.selectedRow, TrimControl(Edit_waypoint->text()),
+            ComboBox_wpt_icon->currentIndex(), WaypointCountFromText(Label_total_wpt->text()),
+            CheckBox_ICON_CHANGE_MACRO->isChecked(), CheckBox_wpt_name_change_macro->isChecked());
+    } else {
+        m_dialogs->message(problem);
+    }
+    // The distances and the overview are refreshed whether or not the input passed.
+    RefreshRoute(m_state.selectedRow);
+}
+
+void TForm1::ComboBox_wpt_iconChange() {
+    m_picker.change(ComboBox_wpt_icon->currentIndex());
+    Image1->setImage(m_picker.pickerImage());
+    Image2->setImage(m_picker.preview());
+}
+
+void TForm1::Image1MouseDown(int x, int y) {
+    ComboBox_wpt_icon->setCurrentIndex(IconPicker::indexAt(x, y));
+    ComboBox_wpt_iconChange();
+}
+
+void TForm1::StringGrid_DataDrawCell(int column, int row, const QRect& rect, QPainter& painter) {
+    if (column != RouteTable::ColIcon || row < 1)
+        return;
+    const QString cellText = m_table->cell(column, row);
+    if (cellText.isEmpty())
+        return;
+    int icon = 0;
+    if (!ParseDecimalInteger(cellText, icon)) {
+        // Reported once per cell and text: a report from inside painting would be painted
+        // over and raised again at every repaint. The conversion is repeated after the
+        // paint, where its error reaches the top-level report like any handler's.
+        if (!m_reportedIconCells.contains({row, cellText})) {
+            m_reportedIconCells.insert({row, cellText});
+            QMetaObject::invokeMethod(
+                this, [cellText] { (void)CellToInteger(cellText); }, Qt::QueuedConnection);
+        }
+        return;
+    }
+    DrawTableIcon(painter, Image3->image(), rect, icon);
+}

@@ -1,0 +1,137 @@
+// The main window: the three groups of controls, their initial states and the wiring of
+// every handler. The handlers are thin: they collect control texts, call the operations
+// of the layers below and show what comes back through the dialog layer.
+#pragma once
+
+#include "editing/IconPicker.h"
+#include "editing/IconSheet.h"
+#include "files/GpsBabelConverter.h"
+#include "geometry/RouteMeasurement.h"
+#include "geometry/RouteOverview.h"
+#include "route/RouteState.h"
+
+#include <QImage>
+#include <QSet>
+#include <QWidget>
+
+#include <memory>
+#include <utility>
+
+class Dialogs;
+class PictureView;
+class RouteTable;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPainter;
+class QPushButton;
+class QTableView;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int ClientWidth = 578;
+    static constexpr int ClientHeight = 664;
+
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Replaces the dialog layer (the window keeps its own until then); not owned.
+    void setDialogs(Dialogs* dialogs);
+    // The converter program the import runs for GPX files.
+    void setConverter(const GpsBabelConverter& converter) { m_converter = converter; }
+
+    RouteTable& routeTable() { return *m_table; }
+    const RouteState& routeState() const { return m_state; }
+    // The unit chosen: 0 km, 1 mile.
+    int unitIndex() const;
+
+    template <class T> T* control(const QString& name) const { return findChild<T*>(name); }
+
+public slots:
+    void FormCreate();
+    void Button_BrowseClick();
+    void Button_GPX2RTEClick();
+    void ComboBox_wpt_iconChange();
+    void Image1MouseDown(int x, int y);
+    void Button_update_wptClick();
+    void StringGrid_DataSelectCell(int column, int row);
+    void StringGrid_DataDblClick();
+    void StringGrid_DataGetEditText();
+    void Button_save_rteClick();
+    void RadioGroup_unitClick();
+
+    void RefreshRoute(int row);
+    void LoadWaypointIntoEditor(int row);
+
+public:
+    // Called for each table cell after its text is drawn (column, table row).
+    void StringGrid_DataDrawCell(int column, int row, const QRect& rect, QPainter& painter);
+
+private:
+    void createTopBar();
+    void createWaypointPanel();
+    void createRoutePanel();
+    void createOutsideControls();
+    void wireHandlers();
+    void keepColumnWidthsOverReset();
+    void showRowAsCurrent(int row);
+
+    // Owned state of the window.
+    RouteTable* m_table = nullptr;
+    RouteState m_state;
+    RouteMeasurement m_measurement;
+    RouteOverview m_overview;
+    const IconSheet m_sheet;
+    IconPicker m_picker{m_sheet};
+    GpsBabelConverter m_converter;
+    std::unique_ptr<Dialogs> m_ownDialogs;
+    Dialogs* m_dialogs = nullptr;
+    QImage m_routeImage;
+    // (table row, cell text) of "Icon" cells already reported as not a number, so a repaint
+    // never reports the same cell again.
+    QSet<std::pair<int, QString>> m_reportedIconCells;
+    bool m_movingCurrentRow = false;
+    QList<int> m_columnWidths;
+
+    // Controls, named as their object names.
+    QFrame* Panel3 = nullptr;
+    QFrame* Panel1 = nullptr;
+    QFrame* Panel2 = nullptr;
+
+    QLineEdit* Edit_Filename = nullptr;
+    QPushButton* Button_Browse = nullptr;
+
+    QLabel* Label2 = nullptr;
+    QLineEdit* Edit_waypoint = nullptr;
+    QLabel* Label3 = nullptr;
+    QComboBox* ComboBox_wpt_icon = nullptr;
+    PictureView* Image2 = nullptr;
+    PictureView* Image1 = nullptr;
+    QCheckBox* CheckBox_ICON_CHANGE_MACRO = nullptr;
+    QCheckBox* CheckBox_wpt_name_change_macro = nullptr;
+    QPushButton* Button_update_wpt = nullptr;
+    QLineEdit* Edit_Lat = nullptr;
+    QLineEdit* Edit_Lon = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+
+    QLabel* Label1 = nullptr;
+    QLineEdit* Edit_route_name = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label_total_wpt = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label_route_len = nullptr;
+    QGroupBox* RadioGroup_unit = nullptr;
+    QButtonGroup* m_unitButtons = nullptr;
+    PictureView* ImageRoute = nullptr;
+    QPushButton* Button_save_rte = nullptr;
+    QTableView* StringGrid_Data = nullptr;
+
+    QPushButton* Button_GPX2RTE = nullptr;
+    PictureView* Image3 = nullptr;
+};
