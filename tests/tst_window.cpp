@@ -13,6 +13,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
@@ -95,6 +97,9 @@ private slots:
     void saveOutcomes_data();
     void saveOutcomes();
     void unitSwitchReformatsRouteLength();
+    void droppedFileLoadsLikeLoadRoute();
+    void gpxToDeviceRouteEndToEnd();
+    void windowAndCommandLineWriteTheSameBytes();
 
 private:
     template <class T> T* get(const char* name) {
@@ -417,6 +422,135 @@ void TestWindow::unitSwitchReformatsRouteLength() {
     QVERIFY2(kms.endsWith(S("km")), qPrintable(kms));
     QVERIFY(kms.chopped(2).toDouble() > miles.chopped(5).toDouble());
     QCOMPARE(cell(RouteTable::ColTotal, 3), kms.chopped(2));
+}
+
+namespace {
+
+QByteArray runConverter(const QStringList& args) {
+    QProcess p;
+    p.start(GpsBabelConverter::defaultProgram(), args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        qFatal("the converter failed: %s", p.readAllStandardError().constData());
+    return p.readAllStandardOutput();
+}
+
+const char* const SampleGpx = RV58_SOURCE_DIR "/examples/lake-shore.gpx";
+
+} // namespace
+
+void TestWindow::droppedFileLoadsLikeLoadRoute() {
+    const QString route = writeFile(S("dropped.rte"), GoodRoute);
+    auto drop = [this](const QList<QUrl>& urls) {
+        QMimeData mime;
+        mime.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(m_form.get(), &enter);
+        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(m_form.get(), &dropped);
+        return enter.isAccepted();
+    };
+    QVERIFY(!drop({QUrl::fromLocalFile(writeFile(S("notes.txt"), "x"))}));
+    QVERIFY(!drop({QUrl::fromLocalFile(route), QUrl::fromLocalFile(route)}));
+    QVERIFY(!editingEnabled());
+    QVERIFY(drop({QUrl::fromLocalFile(route)}));
+    QCOMPARE(get<QLineEdit>("Edit_Filename")->text(), QDir::toNativeSeparators(route));
+    QVERIFY(editingEnabled());
+    QCOMPARE(get<QLineEdit>("Edit_route_name")->text(), S("MYROUTE"));
+    QCOMPARE(get<QLineEdit>("Edit_waypoint")->text(), S("WPT001"));
+    QVERIFY(!m_form->windowIcon().isNull());
+}
+
+void TestWindow::gpxToDeviceRouteEndToEnd() {
+    if (QStandardPaths::findExecutable(GpsBabelConverter::defaultProgram()).isEmpty())
+        QSKIP("the converter program is not installed");
+    load(S(SampleGpx));
+    QVERIFY(m_dialogs->messages.isEmpty());
+    QCOMPARE(get<QLabel>("Label_total_wpt")->text(), S("9"));
+
+    // Every waypoint its own icon, then the names by the name macro.
+    auto* grid = get<QTableView>("StringGrid_Data");
+    get<QCheckBox>("CheckBox_ICON_CHANGE_MACRO")->setChecked(false);
+    const QList<int> icons = {1, 12, 17, 22, 25, 33, 39, 42, 44};
+    for (int row = 1; row <= icons.size(); ++row) {
+        grid->selectRow(row - 1);
+        QCOMPARE(m_form->routeState().selectedRow, row);
+        get<QComboBox>("ComboBox_wpt_icon")->setCurrentIndex(icons.at(row - 1));
+        get<QLineEdit>("Edit_waypoint")->setText(S("X"));
+        click("Button_update_wpt");
+    }
+    get<QCheckBox>("CheckBox_wpt_name_change_macro")->setChecked(true);
+    grid->selectRow(3);
+    get<QLineEdit>("Edit_waypoint")->clear();
+    click("Button_update_wpt");
+    QCOMPARE(m_dialogs->messages.size(), 0);
+
+    grid->scrollToTop();
+    if (qEnvironmentVariableIsSet("RV58_SCREENSHOT"))
+        QVERIFY(m_form->grab().save(qEnvironmentVariable("RV58_SCREENSHOT")));
+
+    get<QLineEdit>("Edit_route_name")->setText(S("Lake shore"));
+    const QString out = m_dir->filePath(S("LAKE.RTE"));
+    m_dialogs->saveAnswers << out;
+    click("Button_save_rte");
+    QCOMPARE(m_dialogs->messages.size(), 0);
+
+    // What the device route must hold: the converter's own lines with the name and icon
+    // fields of each waypoint put in, every other byte as the converter wrote it.
+    const QString converted = m_dir->filePath(S("converted.rte"));
+    runConverter(
+        {S("-r"), S("-i"), S("gpx"), S("-f"), S(SampleGpx), S("-o"), S("ozi"), S("-F"), converted});
+    QFile base(converted);
+    QVERIFY(base.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = base.readAll().split('\n');
+    QStringList names = {S("START")};
+    for (int i = 1; i < 8; ++i)
+        names << S("TURN0%1").arg(i);
+    names << S("FINISH");
+    for (int i = 0; i < 9; ++i) {
+        QList<QByteArray> fields = lines[5 + i].split(',');
+        fields[4] = names.at(i).toLatin1();
+        fields[8] = QByteArray::number(icons.at(i));
+        lines[5 + i] = fields.join(',');
+    }
+    QFile saved(out);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), lines.join('\n'));
+
+    // The device route read back by the converter keeps names, positions and route name.
+    const QString back = QString::fromUtf8(runConverter(
+        {S("-r"), S("-i"), S("ozi"), S("-f"), out, S("-o"), S("gpx"), S("-F"), S("-")}));
+    QVERIFY2(back.contains(S("<name>Lake shore</name>")), qPrintable(back));
+    QVERIFY(back.contains(S("<rtept lat=\"47.693500000\" lon=\"9.271000000\">")));
+    for (const QString& name : names)
+        QVERIFY2(back.contains(S("<name>%1</name>").arg(name)), qPrintable(name));
+}
+
+void TestWindow::windowAndCommandLineWriteTheSameBytes() {
+    if (QStandardPaths::findExecutable(GpsBabelConverter::defaultProgram()).isEmpty())
+        QSKIP("the converter program is not installed");
+    load(S(SampleGpx));
+    m_form->routeTable(); // row 1 is in the editor after the load
+    get<QComboBox>("ComboBox_wpt_icon")->setCurrentIndex(25);
+    get<QLineEdit>("Edit_waypoint")->setText(S("Lake"));
+    get<QCheckBox>("CheckBox_wpt_name_change_macro")->setChecked(true);
+    click("Button_update_wpt");
+    get<QLineEdit>("Edit_route_name")->setText(S("Shore 2"));
+    const QString fromWindow = m_dir->filePath(S("window.rte"));
+    m_dialogs->saveAnswers << fromWindow;
+    click("Button_save_rte");
+
+    const QString fromCli = m_dir->filePath(S("cli.rte"));
+    QProcess cli;
+    cli.start(S(RV58_CLI), {S("convert"), S(SampleGpx), S("-o"), fromCli, S("--route-name"),
+                            S("Shore 2"), S("--row"), S("1"), S("--name"), S("Lake"), S("--icon"),
+                            S("25"), S("--icon-macro"), S("--name-macro")});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 0);
+    QFile a(fromWindow), b(fromCli);
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    const QByteArray bytes = a.readAll();
+    QVERIFY(bytes.contains(",Lake08,"));
+    QCOMPARE(b.readAll(), bytes);
 }
 
 int main(int argc, char** argv) {

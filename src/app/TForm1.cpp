@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include "app/ApplicationIcon.h"
 #include "app/ApplicationTitle.h"
 #include "app/PictureView.h"
 #include "app/QtDialogs.h"
@@ -15,14 +16,20 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -105,6 +112,11 @@ TForm1::TForm1(QWidget* parent)
     wireHandlers();
 
     FormCreate();
+    setAcceptDrops(true);
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128})
+        icon.addPixmap(QPixmap::fromImage(ApplicationIconImage(m_sheet, size)));
+    setWindowIcon(icon);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -311,6 +323,35 @@ void TForm1::Button_BrowseClick() {
     if (path.isEmpty())
         return;
     Edit_Filename->setText(path);
+    Button_GPX2RTEClick();
+}
+
+namespace {
+
+// The one local route file among the dropped things, or the empty text.
+QString droppedRouteFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1)
+        return QString();
+    const QUrl url = mime->urls().first();
+    if (!url.isLocalFile())
+        return QString();
+    const QString path = url.toLocalFile();
+    return FileTypeOf(path) == RouteFileType::Unknown ? QString() : path;
+}
+
+} // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedRouteFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QString path = droppedRouteFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    Edit_Filename->setText(QDir::toNativeSeparators(path));
     Button_GPX2RTEClick();
 }
 

@@ -23,6 +23,8 @@ class RouteTable;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -67,6 +69,11 @@ public slots:
 
     void RefreshRoute(int row);
     void LoadWaypointIntoEditor(int row);
+
+protected:
+    // A .gpx or .rte file dropped from a file manager loads as if chosen with Load Route.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 public:
     // Called for each table cell after its text is drawn (column, table row).
