@@ -1,0 +1,41 @@
+// Routes and window helpers shared by the benchmark program and the start-up probe: route
+// files of any length made up on the spot, a dialog layer that only records, and a wait
+// for a widget's next paint.
+#pragma once
+
+#include "app/Dialogs.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// A GPX file with one route of `points` route points, as a user's planning program would
+// write it: a zig-zag walk north-east from 48 N 11 E, about 150 m between points.
+QByteArray MakeGpxRoute(int points);
+
+// The route file the converter makes of MakeGpxRoute(points), with the icons cycling
+// through all 45, so the overview draws every kind of icon.
+QByteArray MakeRteRoute(int points);
+
+// Writes `bytes` to `path`; false when that fails.
+bool WriteBytes(const QString& path, const QByteArray& bytes);
+
+// Answers every question with "cancel" and keeps every message, so a run can tell that an
+// import failed instead of timing an error path.
+class RecordingDialogs : public Dialogs {
+public:
+    QString getOpenFileName(const QString&) override { return {}; }
+    QString getSaveFileName(const QString&, const QString&) override { return {}; }
+    void message(const QString& text, const QString& details) override {
+        messages << (details.isEmpty() ? text : text + QStringLiteral(": ") + details);
+    }
+    void errorReport(const QString& text) override { messages << text; }
+
+    QStringList messages;
+};
+
+// Runs the event loop until `widget` or any widget inside it has been painted and that
+// paint pass is over, at most timeoutMs. True when a paint came.
+bool WaitForPaint(QWidget* widget, int timeoutMs);
