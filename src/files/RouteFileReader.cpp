@@ -10,10 +10,18 @@ namespace {
 const int RouteTableColumns = 22;
 const int RouteNameLength = 12;
 
-// Takes the next line from `pos` by the line-taking rule: up to and including the next LF,
-// at most MaxRouteLineBytes bytes before it. A longer line, or one that meets a NUL first,
-// is cut there, given an LF, and marked as the last one read.
-QByteArray takeLine(const QByteArray& bytes, qsizetype& pos, bool& last) {
+// Where the next line from `pos` lies by the line-taking rule: up to and including the next
+// LF, at most MaxRouteLineBytes bytes before it. A longer line, or one that meets a NUL
+// first, is cut there, gets an LF of its own, and is marked as the last one read. Only the
+// place is found: most lines of a large file are no record, and copying each of them on
+// its own would cost an allocation per line.
+struct LineSpan {
+    qsizetype start = 0;
+    qsizetype length = 0; // bytes of the file, the LF included when the line is whole
+    bool cut = false;
+};
+
+LineSpan findLine(const QByteArray& bytes, qsizetype& pos, bool& last) {
     const qsizetype start = pos;
     const qsizetype limit = qMin<qsizetype>(bytes.size(), start + MaxRouteLineBytes);
     for (qsizetype i = start; i < limit; ++i) {
@@ -21,15 +29,22 @@ QByteArray takeLine(const QByteArray& bytes, qsizetype& pos, bool& last) {
         if (c == '\n') {
             pos = i + 1;
             last = false;
-            return bytes.mid(start, pos - start);
+            return {start, pos - start, false};
         }
         if (c == '\0') {
             last = true;
-            return bytes.mid(start, i - start) + '\n';
+            return {start, i - start, true};
         }
     }
     last = true;
-    return bytes.mid(start, limit - start) + '\n';
+    return {start, limit - start, true};
+}
+
+QByteArray lineText(const QByteArray& bytes, const LineSpan& span) {
+    QByteArray line = bytes.mid(span.start, span.length);
+    if (span.cut)
+        line += '\n';
+    return line;
 }
 
 QString fieldText(const QList<QByteArray>& fields, int index) {
@@ -39,12 +54,12 @@ QString fieldText(const QList<QByteArray>& fields, int index) {
 enum class LineKind { Other, Route, Waypoint };
 
 // A record line's field 0 is exactly "R" or "W": its second character is a comma.
-LineKind kindOf(const QByteArray& line) {
-    if (line.size() < 2 || line.at(1) != ',')
+LineKind kindOf(const char* line, qsizetype length) {
+    if (length < 2 || line[1] != ',')
         return LineKind::Other;
-    if (line.at(0) == 'R')
+    if (line[0] == 'R')
         return LineKind::Route;
-    if (line.at(0) == 'W')
+    if (line[0] == 'W')
         return LineKind::Waypoint;
     return LineKind::Other;
 }
@@ -104,21 +119,24 @@ bool ParseRouteFile(const QByteArray& bytes, ParsedRoute& route, QString* reason
     qsizetype pos = 0;
     bool last = false;
     for (qsizetype i = 0; i < lineFeeds && !last; ++i) {
-        const QByteArray line = takeLine(bytes, pos, last);
-        if (i == 0 && !line.contains("OziExplorer Route"))
+        const LineSpan span = findLine(bytes, pos, last);
+        if (i == 0 && !lineText(bytes, span).contains("OziExplorer Route"))
             return refuse(QStringLiteral("The first line does not name an OziExplorer route "
                                          "file."));
         ++route.takenLines;
-        const LineKind kind = kindOf(line);
+        const LineKind kind = kindOf(bytes.constData() + span.start, span.length);
         const bool inRoute =
             !routeEnded && kind != LineKind::Other && !(kind == LineKind::Route && routeSeen);
         if (kind == LineKind::Route && routeSeen)
             routeEnded = true;
         if (!inRoute) {
-            otherRun.append(line);
+            otherRun.append(bytes.constData() + span.start, span.length);
+            if (span.cut)
+                otherRun.append('\n');
             continue;
         }
         flushOther();
+        const QByteArray line = lineText(bytes, span);
         const int piece = int(route.lines.size());
         route.lines.append(line);
         const QList<QByteArray> fields = SplitFields(line);

@@ -77,7 +77,10 @@ bool WriteRouteFile(const QString& path, const QByteArray& bytes, QString* error
             *error = file.errorString();
         return false;
     }
-    if (file.write(bytes) != bytes.size()) {
+    // The bytes are pushed out before the commit: a commit does not always notice that its
+    // own flush failed (a full device), and would then put an empty file in place of the
+    // old one and report success.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         if (error)
             *error = file.errorString();
         file.cancelWriting();
