@@ -156,20 +156,19 @@ void TestEditor::rowLoad() {
     table.setCell(RouteTable::ColName, row, QStringLiteral(" ab "));
     table.setCell(RouteTable::ColLatitude, row, QStringLiteral(" -35.5"));
     table.setCell(RouteTable::ColIcon, row, iconCell);
-    std::optional<EditorRow> shown;
+    const std::optional<EditorRow> shown = LoadWaypointRow(table, row);
+    QCOMPARE(shown.has_value(), iconIndex != -2);
+    if (!shown)
+        return;
+    QCOMPARE(shown->name, QStringLiteral(" ab "));
+    QCOMPARE(shown->latitude, QStringLiteral(" -35.5"));
+    QCOMPARE(shown->longitude, QStringLiteral("139.1"));
+    QCOMPARE(shown->iconText, iconCell);
     try {
-        shown = LoadWaypointRow(table, row);
+        QCOMPARE(EditorIconIndex(shown->iconText), iconIndex);
     } catch (const RouteError& error) {
         QCOMPARE(error.text(), QStringLiteral("'x1' is not a valid integer value"));
         QCOMPARE(iconIndex, -3);
-        return;
-    }
-    QCOMPARE(shown.has_value(), iconIndex > -2);
-    if (shown) {
-        QCOMPARE(shown->name, QStringLiteral(" ab "));
-        QCOMPARE(shown->latitude, QStringLiteral(" -35.5"));
-        QCOMPARE(shown->longitude, QStringLiteral("139.1"));
-        QCOMPARE(shown->iconIndex, iconIndex);
     }
 }
 

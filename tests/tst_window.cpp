@@ -297,8 +297,14 @@ void TestWindow::rowLoadErrorIsReportedAndWindowRuns() {
     QByteArray badFirstIcon = GoodRoute;
     badFirstIcon.replace("40000.00000,  0,", "40000.00000,  x,");
     load(writeFile(S("bad icon.rte"), badFirstIcon));
-    // Reported once, from the abandoned import; what it had enabled stays enabled.
+    get<QTableView>("StringGrid_Data")->viewport()->repaint();
+    QCoreApplication::processEvents();
+    // Reported once, from the abandoned import (the table's drawing of the cell does not
+    // report it again); what it had enabled stays enabled, and the row's texts were shown
+    // before the icon stopped the row load.
     QCOMPARE(m_dialogs->errorReports, QStringList{S("'  x' is not a valid integer value.")});
+    QCOMPARE(get<QLineEdit>("Edit_waypoint")->text(), S("WPT001"));
+    QCOMPARE(m_form->routeState().selectedRow, 1);
     QVERIFY(editingEnabled());
     QVERIFY(!get<QPushButton>("Button_update_wpt")->isEnabled());
     QCOMPARE(QApplication::overrideCursor(), nullptr);

@@ -22,21 +22,25 @@ void ErrorReportingApplication::reportError(const QString& text) {
         std::fprintf(stderr, "%s\n", shown.toLocal8Bit().constData());
 }
 
-void ErrorReportingApplication::reportCurrentException() {
+QString CurrentErrorText() {
     try {
         throw;
     } catch (const RouteError& error) {
-        reportError(error.text());
+        return error.text();
     } catch (const std::exception& error) {
-        reportError(QString::fromLocal8Bit(error.what()));
+        return QString::fromLocal8Bit(error.what());
     } catch (...) {
-        reportError(QStringLiteral("Unexpected error"));
+        return QStringLiteral("Unexpected error");
     }
 }
 
+void ErrorReportingApplication::reportCurrentException() {
+    reportError(CurrentErrorText());
+}
+
 bool ErrorReportingApplication::notify(QObject* receiver, QEvent* event) {
-    // Every handler of the window runs inside some event delivered here, so this is the
-    // one place where an escaping error can be caught before it ends the program.
+    // The window's handlers report their own errors before these unwind through Qt's
+    // event delivery; this catches whatever else escapes, so it never ends the program.
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {

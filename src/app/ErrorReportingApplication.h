@@ -10,6 +10,9 @@ class Dialogs;
 // "." ("Not a number" gets one, "Failed." and "Stop!" stay as they are).
 QString ErrorReportText(const QString& text);
 
+// The text of the exception being handled; call only inside a catch block.
+QString CurrentErrorText();
+
 class ErrorReportingApplication : public QApplication {
     Q_OBJECT
 public:

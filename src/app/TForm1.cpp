@@ -2,6 +2,7 @@
 
 #include "app/ApplicationIcon.h"
 #include "app/ApplicationTitle.h"
+#include "app/ErrorReportingApplication.h"
 #include "app/PictureView.h"
 #include "app/QtDialogs.h"
 #include "app/RouteGridDelegate.h"
@@ -287,22 +288,38 @@ void TForm1::keepColumnWidthsOverReset() {
     });
 }
 
+template <class Handler> void TForm1::guarded(Handler&& handler) {
+    try {
+        handler();
+    } catch (...) {
+        m_dialogs->errorReport(ErrorReportText(CurrentErrorText()));
+    }
+}
+
 void TForm1::wireHandlers() {
-    connect(Button_Browse, &QPushButton::clicked, this, &TForm1::Button_BrowseClick);
-    connect(Button_GPX2RTE, &QPushButton::clicked, this, &TForm1::Button_GPX2RTEClick);
+    connect(Button_Browse, &QPushButton::clicked, this,
+            [this] { guarded([this] { Button_BrowseClick(); }); });
+    connect(Button_GPX2RTE, &QPushButton::clicked, this,
+            [this] { guarded([this] { Button_GPX2RTEClick(); }); });
     connect(ComboBox_wpt_icon, qOverload<int>(&QComboBox::activated), this,
-            &TForm1::ComboBox_wpt_iconChange);
-    connect(Image1, &PictureView::mousePressed, this, &TForm1::Image1MouseDown);
-    connect(Button_update_wpt, &QPushButton::clicked, this, &TForm1::Button_update_wptClick);
+            [this] { guarded([this] { ComboBox_wpt_iconChange(); }); });
+    connect(Image1, &PictureView::mousePressed, this,
+            [this](int x, int y) { guarded([this, x, y] { Image1MouseDown(x, y); }); });
+    connect(Button_update_wpt, &QPushButton::clicked, this,
+            [this] { guarded([this] { Button_update_wptClick(); }); });
     // Mouse and keyboard both move the current row; either way the row is selected.
     connect(StringGrid_Data->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (!m_movingCurrentRow && current.isValid())
-                    StringGrid_DataSelectCell(current.column(), current.row() + 1);
+                    guarded([this, current] {
+                        StringGrid_DataSelectCell(current.column(), current.row() + 1);
+                    });
             });
     connect(StringGrid_Data, &QTableView::doubleClicked, this, &TForm1::StringGrid_DataDblClick);
-    connect(Button_save_rte, &QPushButton::clicked, this, &TForm1::Button_save_rteClick);
-    connect(m_unitButtons, &QButtonGroup::idClicked, this, &TForm1::RadioGroup_unitClick);
+    connect(Button_save_rte, &QPushButton::clicked, this,
+            [this] { guarded([this] { Button_save_rteClick(); }); });
+    connect(m_unitButtons, &QButtonGroup::idClicked, this,
+            [this] { guarded([this] { RadioGroup_unitClick(); }); });
 }
 
 void TForm1::FormCreate() {
@@ -352,7 +369,7 @@ void TForm1::dropEvent(QDropEvent* event) {
         return;
     event->acceptProposedAction();
     Edit_Filename->setText(QDir::toNativeSeparators(path));
-    Button_GPX2RTEClick();
+    guarded([this] { Button_GPX2RTEClick(); });
 }
 
 void TForm1::Button_GPX2RTEClick() {
@@ -449,8 +466,17 @@ void TForm1::LoadWaypointIntoEditor(int row) {
     Edit_waypoint->setText(shown->name);
     Edit_Lat->setText(shown->latitude);
     Edit_Lon->setText(shown->longitude);
+    // A bad "Icon" cell stops the row load here and is reported by this handler; the table's
+    // drawing of the same cell need not report it again.
+    int icon = -1;
+    try {
+        icon = EditorIconIndex(shown->iconText);
+    } catch (...) {
+        m_reportedIconCells.insert({row, shown->iconText});
+        throw;
+    }
     // Selecting from code does not run the list's change handler, so it is run here.
-    ComboBox_wpt_icon->setCurrentIndex(shown->iconIndex);
+    ComboBox_wpt_icon->setCurrentIndex(icon);
     ComboBox_wpt_iconChange();
     Button_update_wpt->setEnabled(true);
     RefreshRoute(row);
@@ -496,7 +522,8 @@ void TForm1::StringGrid_DataDrawCell(int column, int row, const QRect& rect, QPa
         if (!m_reportedIconCells.contains({row, cellText})) {
             m_reportedIconCells.insert({row, cellText});
             QMetaObject::invokeMethod(
-                this, [cellText] { (void)CellToInteger(cellText); }, Qt::QueuedConnection);
+                this, [this, cellText] { guarded([&cellText] { (void)CellToInteger(cellText); }); },
+                Qt::QueuedConnection);
         }
         return;
     }

@@ -85,6 +85,9 @@ private:
     void createRoutePanel();
     void createOutsideControls();
     void wireHandlers();
+    // Runs a handler; an error that escapes it is reported here and the handler abandoned,
+    // before the error could unwind through Qt's own code.
+    template <class Handler> void guarded(Handler&& handler);
     void keepColumnWidthsOverReset();
     void showRowAsCurrent(int row);
 

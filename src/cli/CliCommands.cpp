@@ -193,7 +193,7 @@ void accept(const Options& o, LoadedRoute& route) {
     if (!shown)
         throw UsageError{QStringLiteral("row %1 holds no waypoint").arg(row)};
     const QString name = o.name.value_or(shown->name);
-    const int icon = o.icon.value_or(shown->iconIndex);
+    const int icon = o.icon ? *o.icon : EditorIconIndex(shown->iconText);
     const QString problem = ValidateWaypointInput(name, shown->latitude, shown->longitude);
     if (!problem.isEmpty())
         throw Failure{problem, QString()};

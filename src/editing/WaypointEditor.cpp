@@ -31,9 +31,13 @@ std::optional<EditorRow> LoadWaypointRow(const RouteTable& table, int row) {
     loaded.name = table.cell(RouteTable::ColName, row);
     loaded.latitude = table.cell(RouteTable::ColLatitude, row);
     loaded.longitude = table.cell(RouteTable::ColLongitude, row);
-    const int number = CellToInteger(icon) & 0xFF;
-    loaded.iconIndex = number < IconCount ? number : -1;
+    loaded.iconText = icon;
     return loaded;
+}
+
+int EditorIconIndex(const QString& iconText) {
+    const int number = CellToInteger(iconText) & 0xFF;
+    return number < IconCount ? number : -1;
 }
 
 int WaypointCountFromText(const QString& totalPointsText) {

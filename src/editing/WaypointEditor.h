@@ -13,15 +13,17 @@ struct EditorRow {
     QString name;
     QString latitude;
     QString longitude;
-    // The icon list's entry, 0 to 44; -1 when the row's icon number (low 8 bits) lies beyond
-    // the list, which leaves the list with no entry selected.
-    int iconIndex = -1;
+    QString iconText; // the "Icon" cell, never empty
 };
 
 // The row as the editor shows it, each text as the cell holds it. Empty when the row is not
-// a waypoint row: the header row, or a row whose "Icon" cell is empty. An "Icon" cell that
-// is not a decimal integer throws RouteError "'%s' is not a valid integer value".
+// a waypoint row: the header row, or a row whose "Icon" cell is empty.
 std::optional<EditorRow> LoadWaypointRow(const RouteTable& table, int row);
+
+// The icon list's entry for an "Icon" cell: its number's low 8 bits, 0 to 44, or -1 when
+// that lies beyond the list (no entry selected). A cell that is not a decimal integer
+// throws RouteError "'%s' is not a valid integer value".
+int EditorIconIndex(const QString& iconText);
 
 // The waypoint count as the Total Points field shows it, read back as a decimal integer and
 // cut to its low 8 bits. Text that is not a decimal integer throws RouteError, as a cell does.
