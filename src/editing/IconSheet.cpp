@@ -87,11 +87,11 @@ void DrawSheetIcon(QPainter& painter, const QImage& sheet, int n, const QRect& d
         return;
     }
     // Every design pixel is a 2 x 2 block, so an unsmoothed half-size copy gives the
-    // design exactly; smoothing would grey its edges.
-    painter.save();
+    // design exactly; smoothing would grey its edges. The painter is left as it was found.
+    const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawImage(dest, sheet, IconSheet::IconCell(number));
-    painter.restore();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
 }
 
 void DrawTableIcon(QPainter& painter, const QImage& sheet, const QRect& cellRect, int iconNumber) {

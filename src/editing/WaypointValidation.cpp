@@ -10,12 +10,6 @@ bool isDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-bool isNameCharacter(QChar c) {
-    return c == QLatin1Char(' ') || isDigit(c) ||
-           (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
-           (c >= QLatin1Char('a') && c <= QLatin1Char('z'));
-}
-
 bool isSign(QChar c) {
     return c == QLatin1Char('+') || c == QLatin1Char('-');
 }
@@ -71,22 +65,12 @@ QString checkCoordinate(const QString& raw, const CoordinateRule& rule) {
 
 } // namespace
 
-QString TrimControl(const QString& text) {
-    int begin = 0;
-    int end = int(text.size());
-    while (begin < end && text.at(begin).unicode() <= 32)
-        ++begin;
-    while (end > begin && text.at(end - 1).unicode() <= 32)
-        --end;
-    return text.mid(begin, end - begin);
-}
-
 QString ValidateWaypointInput(const QString& name, const QString& lat, const QString& lon) {
     const QString trimmedName = TrimControl(name);
     if (trimmedName.size() > MaxNameLength)
         return QStringLiteral("Input Length Error (Name)!");
     for (const QChar c : trimmedName) {
-        if (!isNameCharacter(c))
+        if (!IsDeviceNameCharacter(c))
             return QStringLiteral("Input Char Error (Name)!");
     }
 

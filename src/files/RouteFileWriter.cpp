@@ -1,6 +1,7 @@
 #include "files/RouteFileWriter.h"
 #include "files/RouteFileReader.h"
 
+#include "route/DeviceText.h"
 #include "route/RouteState.h"
 #include "route/RouteTable.h"
 
@@ -13,21 +14,6 @@
 namespace {
 
 const int MaxRouteNameLength = 12;
-
-bool isNameCharacter(QChar c) {
-    const char16_t u = c.unicode();
-    return u == ' ' || (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z');
-}
-
-QString trimControl(const QString& text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin).unicode() <= 32)
-        ++begin;
-    while (end > begin && text.at(end - 1).unicode() <= 32)
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 // Composes a line anew from its fields, with the given fields replaced. A field is
 // replaced only where a comma follows it: the last field carries the line end and is
@@ -44,13 +30,13 @@ QByteArray rebuildLine(const QByteArray& line,
 } // namespace
 
 QString CheckRouteName(const QString& fieldText, QString* trimmed) {
-    const QString name = trimControl(fieldText);
+    const QString name = TrimControl(fieldText);
     if (trimmed)
         *trimmed = name;
     if (name.isEmpty() || name.size() > MaxRouteNameLength)
         return QStringLiteral("Input Length Error (Route Name)!");
     for (const QChar c : name)
-        if (!isNameCharacter(c))
+        if (!IsDeviceNameCharacter(c))
             return QStringLiteral("Input Char Error (Route Name)!");
     return QString();
 }

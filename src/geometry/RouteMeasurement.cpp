@@ -88,9 +88,16 @@ double ParseLeadingNumber(const QString& text) {
 }
 
 QString FormatDistance(double value) {
+    // "%d.%02d" of the whole units and the hundredths, composed directly: this runs for
+    // every cell of every refresh.
     const qint64 t = TruncateToInt64(value);
-    return QString::asprintf("%lld.%02d", static_cast<long long>(t / 1000),
-                             static_cast<int>(t % 1000 / 10));
+    const int hundredths = int(t % 1000 / 10);
+    QString text = QString::number(t / 1000);
+    text += QLatin1Char('.');
+    if (hundredths >= 0 && hundredths < 10)
+        text += QLatin1Char('0');
+    text += QString::number(hundredths);
+    return text;
 }
 
 QString FormatRouteLength(double metres, int unitIndex) {

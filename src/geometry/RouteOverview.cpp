@@ -154,11 +154,8 @@ void RouteOverview::DrawRouteOverview(QImage& image, const QVector<ProjectedPoin
     // out and the picture keeps what was drawn.
     const auto paintIcon = [&](int i) {
         const quint8 icon = quint8(CellToInteger(table.cell(RouteTable::ColIcon, i + 1)));
-        if (!drawIcon)
-            return;
-        painter.save();
-        drawIcon(painter, icon, IconSquare(pixels.at(i)));
-        painter.restore();
+        if (drawIcon)
+            drawIcon(painter, icon, IconSquare(pixels.at(i)));
     };
 
     painter.fillRect(QRect(0, 0, PictureWidth, PictureHeight), Qt::white);

@@ -29,7 +29,8 @@ struct RouteViewport {
 };
 
 // Draws icon iconNumber (0..255, the "Icon" cell taken as 8 bits) scaled into dest, a
-// 12 x 12 square. The icon sheet owns the artwork; the overview only places it.
+// 12 x 12 square, leaving the painter as it found it. The icon sheet owns the artwork; the
+// overview only places it.
 using IconPainter = std::function<void(QPainter&, int iconNumber, const QRect& dest)>;
 
 class RouteOverview {
