@@ -30,107 +30,86 @@ QStringList words(const char* text) {
     return QString::fromLatin1(text).split(QLatin1Char(' '));
 }
 
+// One Accept: the checked name and icon entry, the count and the two macro boxes, and the
+// names and icons rows 1 to 6 hold afterwards.
+struct AcceptCase {
+    int selected; // the loaded row, 0 for none
+    const char* name;
+    int icon; // -1: no entry selected
+    int n;
+    bool iconMacro, nameMacro;
+    const char* names;
+    const char* icons;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(AcceptCase)
 
 class TestEditor : public QObject {
     Q_OBJECT
 private slots:
-    void sequenceCode();
-    void macrosRewriteRowsOneToN_data();
-    void macrosRewriteRowsOneToN();
-    void nameMacroLettersAbove99();
-    void acceptWritesSelectedRow_data();
-    void acceptWritesSelectedRow();
+    void acceptWritesRowOrMacros_data();
+    void acceptWritesRowOrMacros();
+    void sequenceCodesAbove99();
     void waypointCountFromText();
     void rowLoad_data();
     void rowLoad();
 };
 
-void TestEditor::sequenceCode() {
-    const QStringList pairs = words("0:00 9:09 99:99 100:A0 109:A9 110:B0 123:C3 255:P5");
-    for (const QString& pair : pairs)
-        QCOMPARE(SequenceCode(pair.section(QLatin1Char(':'), 0, 0).toInt()),
-                 pair.section(QLatin1Char(':'), 1));
+void TestEditor::acceptWritesRowOrMacros_data() {
+    QTest::addColumn<AcceptCase>("accept");
+    auto row = [](const char* tag, const AcceptCase& accept) { QTest::newRow(tag) << accept; };
+    const char* accepted = "WPT1 AB1 WPT3 WPT4 WPT5 WPT6";
+    const char* unchanged = "1 2 3 4 5 6";
+    row("one row", {2, "AB1", 7, 4, false, false, accepted, "1 7 3 4 5 6"});
+    row("icon macro", {2, "AB1", 7, 4, true, false, accepted, "7 7 7 7 5 6"});
+    row("none counted", {2, "AB1", 7, 0, true, true, accepted, "1 7 3 4 5 6"});
+    row("no entry selected", {2, "AB1", -1, 4, true, false, accepted, unchanged});
+    row("beyond the list", {2, "AB1", 45, 4, false, false, accepted, unchanged});
+    row("no row loaded",
+        {0, "AB1", 7, 4, false, false, "WPT1 WPT2 WPT3 WPT4 WPT5 WPT6", unchanged});
+    // Both macros: rows 1 to n get the macro names and the icon, the accepted name stays in
+    // no row.
+    const char* five = "33 33 33 33 33 6";
+    row("START to FINISH",
+        {1, "", 33, 5, true, true, "START TURN01 TURN02 TURN03 FINISH WPT6", five});
+    row("prefix RIVER1",
+        {1, "RIVER1", 33, 5, true, true, "RIVE00 RIVE01 RIVE02 RIVE03 RIVE04 WPT6", five});
+    row("prefix AB", {1, "AB", 33, 5, true, true, "AB00 AB01 AB02 AB03 AB04 WPT6", five});
+    row("one waypoint",
+        {1, "", 33, 1, true, true, "START WPT2 WPT3 WPT4 WPT5 WPT6", "33 2 3 4 5 6"});
+    row("two waypoints",
+        {1, "", 33, 2, true, true, "START FINISH WPT3 WPT4 WPT5 WPT6", "33 33 3 4 5 6"});
 }
 
-void TestEditor::macrosRewriteRowsOneToN_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("n");
-    QTest::addColumn<QStringList>("names");
-    QTest::newRow("empty, 5") << QString() << 5 << words("START TURN01 TURN02 TURN03 FINISH");
-    QTest::newRow("RIVER1, 5") << QStringLiteral("RIVER1") << 5
-                               << words("RIVE00 RIVE01 RIVE02 RIVE03 RIVE04");
-    QTest::newRow("AB, 5") << QStringLiteral("AB") << 5 << words("AB00 AB01 AB02 AB03 AB04");
-    QTest::newRow("empty, 1") << QString() << 1 << words("START");
-    QTest::newRow("empty, 2") << QString() << 2 << words("START FINISH");
-    QTest::newRow("RIVER1, 12") << QStringLiteral("RIVER1") << 12
-                                << words("RIVE00 RIVE01 RIVE02 RIVE03 RIVE04 RIVE05 RIVE06 "
-                                         "RIVE07 RIVE08 RIVE09 RIVE10 RIVE11");
-}
-
-// Both macros at once: every row 1 to n gets the macro name and the accepted icon; the
-// accepted name stays in no row, and rows beyond the count keep their cells.
-void TestEditor::macrosRewriteRowsOneToN() {
-    QFETCH(QString, name);
-    QFETCH(int, n);
-    QFETCH(QStringList, names);
+void TestEditor::acceptWritesRowOrMacros() {
+    QFETCH(AcceptCase, accept);
     RouteTable table;
-    fill(table, n + 2);
-    AcceptWaypoint(table, 1, name, 33, n, true, true);
-    QCOMPARE(cells(table, RouteTable::ColName, 1, n), names);
-    QCOMPARE(cells(table, RouteTable::ColIcon, 1, n), QStringList(n, QStringLiteral("33")));
-    QCOMPARE(cells(table, RouteTable::ColName, n + 1, n + 2),
-             QStringList({QStringLiteral("WPT%1").arg(n + 1), QStringLiteral("WPT%1").arg(n + 2)}));
-    QCOMPARE(table.cell(RouteTable::ColIcon, n + 2), QString::number(n + 2));
-    QCOMPARE(table.cell(RouteTable::ColName, 0), QStringLiteral("WPT Name"));
+    fill(table, 6);
+    AcceptWaypoint(table, accept.selected, QString::fromLatin1(accept.name), accept.icon, accept.n,
+                   accept.iconMacro, accept.nameMacro);
+    QCOMPARE(cells(table, RouteTable::ColName, 0, 6),
+             QStringList(QStringLiteral("WPT Name")) + words(accept.names));
+    QCOMPARE(cells(table, RouteTable::ColIcon, 0, 6), words("Icon") + words(accept.icons));
 }
 
-void TestEditor::nameMacroLettersAbove99() {
+// The name macro numbers on past 99 with a letter for the tens.
+void TestEditor::sequenceCodesAbove99() {
     RouteTable table;
     fill(table, 124);
     AcceptWaypoint(table, 1, QString(), 0, 124, false, true);
     QCOMPARE(cells(table, RouteTable::ColName, 100, 101), words("TURN99 TURNA0"));
     QCOMPARE(table.cell(RouteTable::ColName, 111), QStringLiteral("TURNB0"));
     QCOMPARE(table.cell(RouteTable::ColName, 124), QStringLiteral("FINISH"));
-}
-
-void TestEditor::acceptWritesSelectedRow_data() {
-    QTest::addColumn<int>("icon");
-    QTest::addColumn<int>("n");
-    QTest::addColumn<bool>("iconMacro");
-    QTest::addColumn<bool>("nameMacro");
-    QTest::addColumn<QStringList>("icons"); // rows 1 to 5 afterwards
-    QTest::newRow("one row") << 7 << 4 << false << false << words("1 7 3 4 5");
-    QTest::newRow("icon macro") << 7 << 4 << true << false << words("7 7 7 7 5");
-    QTest::newRow("none counted") << 7 << 0 << true << true << words("1 7 3 4 5");
-    QTest::newRow("no entry selected") << -1 << 4 << true << false << words("1 2 3 4 5");
-    QTest::newRow("beyond the list") << 45 << 4 << false << false << words("1 2 3 4 5");
-}
-
-void TestEditor::acceptWritesSelectedRow() {
-    QFETCH(int, icon);
-    QFETCH(int, n);
-    QFETCH(bool, iconMacro);
-    QFETCH(bool, nameMacro);
-    QFETCH(QStringList, icons);
-    RouteTable table;
-    fill(table, 5);
-    AcceptWaypoint(table, 2, QStringLiteral("ab 1"), icon, n, iconMacro, nameMacro);
-    QCOMPARE(cells(table, RouteTable::ColIcon, 1, 5), icons);
-    QCOMPARE(cells(table, RouteTable::ColName, 1, 3),
-             QStringList({QStringLiteral("WPT1"), QStringLiteral("ab 1"), QStringLiteral("WPT3")}));
+    QCOMPARE(SequenceCode(109), QStringLiteral("A9"));
+    QCOMPARE(SequenceCode(255), QStringLiteral("P5"));
 }
 
 void TestEditor::waypointCountFromText() {
     QCOMPARE(WaypointCountFromText(QStringLiteral("124")), 124);
     QCOMPARE(WaypointCountFromText(QStringLiteral("300")), 44);
-    bool refused = false;
-    try {
-        WaypointCountFromText(QStringLiteral("12x"));
-    } catch (const RouteError&) {
-        refused = true;
-    }
-    QVERIFY(refused);
+    QVERIFY_THROWS_EXCEPTION(RouteError, WaypointCountFromText(QStringLiteral("12x")));
 }
 
 void TestEditor::rowLoad_data() {
@@ -160,10 +139,8 @@ void TestEditor::rowLoad() {
     QCOMPARE(shown.has_value(), iconIndex != -2);
     if (!shown)
         return;
-    QCOMPARE(shown->name, QStringLiteral(" ab "));
-    QCOMPARE(shown->latitude, QStringLiteral(" -35.5"));
-    QCOMPARE(shown->longitude, QStringLiteral("139.1"));
-    QCOMPARE(shown->iconText, iconCell);
+    QCOMPARE(QStringList({shown->name, shown->latitude, shown->longitude, shown->iconText}),
+             QStringList({" ab ", " -35.5", "139.1", iconCell}));
     try {
         QCOMPARE(EditorIconIndex(shown->iconText), iconIndex);
     } catch (const RouteError& error) {

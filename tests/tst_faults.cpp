@@ -14,7 +14,6 @@
 
 #include <QDir>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -54,159 +53,149 @@ QStringList entries(const QString& folder) {
 
 class TestFaults : public QObject {
     Q_OBJECT
+
+    QString path(const char* name) const { return m_dir->filePath(QString::fromLatin1(name)); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+
 private slots:
-    void routeFileChangedAfterChoosing_data();
-    void routeFileChangedAfterChoosing();
-    void filesBeyondTheReadCap_data();
-    void filesBeyondTheReadCap();
-    void converterSideFilesAreRemoved();
-    void fullDeviceKeepsTheOldFile();
-};
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
 
-void TestFaults::routeFileChangedAfterChoosing_data() {
-    QTest::addColumn<QByteArray>("replacement"); // empty: the file is deleted
-    QTest::addColumn<QString>("message");
-    QTest::newRow("deleted") << QByteArray() << "RTE file error.";
-    QTest::newRow("replaced by notes")
-        << QByteArray("Just some notes\r\n") << "Route File Format Error!";
-    QTest::newRow("emptied") << QByteArray("", 0) << "Route File Format Error!";
-    QTest::newRow("grown too long") << routeFile(125) << "Route File Format Error!";
-}
-
-void TestFaults::routeFileChangedAfterChoosing() {
-    QFETCH(QByteArray, replacement);
-    QFETCH(QString, message);
-    QTemporaryDir dir;
-    FaultyDialogs dialogs;
-    static_cast<ErrorReportingApplication*>(qApp)->setDialogs(&dialogs);
-    TForm1 form;
-    form.setDialogs(&dialogs);
-    auto click = [&form](const char* name) {
-        QTest::mouseClick(form.control<QPushButton>(QString::fromLatin1(name)), Qt::LeftButton);
-    };
-    const QString first = dir.filePath(QStringLiteral("first.rte"));
-    const QString second = dir.filePath(QStringLiteral("second.rte"));
-    QVERIFY(writeFile(first, routeFile(3)) && writeFile(second, routeFile(5)));
-    dialogs.openAnswer = first;
-    click("Button_Browse");
-    QVERIFY(dialogs.messages.isEmpty());
-
-    dialogs.openAnswer = second;
-    dialogs.afterChoosing = [&] {
-        if (replacement.isNull())
-            QFile::remove(second);
-        else
-            writeFile(second, replacement);
-    };
-    click("Button_Browse");
-    QCOMPARE(dialogs.messages, QStringList{message});
-    QCOMPARE(form.routeState().waypointCount(), 3);
-    QCOMPARE(form.control<QLabel>(QStringLiteral("Label_total_wpt"))->text(), QStringLiteral("3"));
-    QCOMPARE(form.routeTable().cell(RouteTable::ColName, 3), QStringLiteral("WP3"));
-
-    // The route loaded before is saved whole, byte for byte.
-    dialogs.saveAnswer = dir.filePath(QStringLiteral("saved.rte"));
-    click("Button_save_rte");
-    QCOMPARE(dialogs.messages.size(), 1);
-    QCOMPARE(readFile(dialogs.saveAnswer), routeFile(3));
-    static_cast<ErrorReportingApplication*>(qApp)->setDialogs(nullptr);
-}
-
-void TestFaults::filesBeyondTheReadCap_data() {
-    QTest::addColumn<QByteArray>("filler"); // repeated up to the cap, then a waypoint follows
-    QTest::newRow("bare lines") << QByteArray("\r\n");
-    QTest::newRow("one endless line") << QByteArray("x");
-}
-
-void TestFaults::filesBeyondTheReadCap() {
-    QFETCH(QByteArray, filler);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("huge.rte"));
-    QByteArray bytes = routeFile(3);
-    bytes += filler.repeated((MaxRouteFileBytes - bytes.size()) / filler.size() + 1);
-    const QByteArray beyond = waypointLine(4, "BEYOND", "48.1", "11.1");
-    QVERIFY(writeFile(path, bytes + beyond + routeFile(2)));
-    RouteTable table;
-    QString routeName;
-    RouteState state;
-    QElapsedTimer timer;
-    timer.start();
-    const ImportOutcome outcome = ImportRoute(path, table, routeName, state);
-    QVERIFY2(outcome.ok, qPrintable(outcome.details));
-    QCOMPARE(state.loadedFileSize, quint32(MaxRouteFileBytes));
-    QCOMPARE(state.waypointCount(), 3);
-    QCOMPARE(routeName, QStringLiteral("TESTROUTE"));
-    // Written back: what was read, never more than the cap and one line end.
-    const QByteArray written = RebuildRouteLines(state, table, routeName);
-    QVERIFY(written.size() <= MaxRouteFileBytes + 1);
-    QVERIFY(written.startsWith(routeFile(3)));
-    QVERIFY(!written.contains("BEYOND"));
-    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
-}
-
-void TestFaults::converterSideFilesAreRemoved() {
-    QTemporaryDir dir, working;
-    const QString record = dir.filePath(QStringLiteral("output-was"));
-    // A stand-in converter that writes the route file and two files beside it.
-    const QString tool = dir.filePath(QStringLiteral("chatty"));
-    QVERIFY(writeFile(tool, "#!/bin/sh\nwhile [ $# -gt 0 ]; do [ \"$1\" = -F ] && out=$2; shift; "
-                            "done\nprintf '%s' \"$out\" > '" +
-                                record.toUtf8() + "'\ncat > \"$out\" <<'END'\n" + routeFile(2) +
-                                "END\necho x > \"$out.wpt\"\necho y > \"$(dirname \"$out\")/"
-                                "gpsbabel.log\"\n"));
-    QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    const QString gpx = dir.filePath(QStringLiteral("trip.gpx"));
-    QVERIFY(writeFile(gpx, "<gpx/>\n"));
-
-    const QString old = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(working.path()));
-    RouteTable table;
-    QString routeName;
-    RouteState state;
-    const ImportOutcome outcome =
-        ImportRoute(gpx, table, routeName, state, GpsBabelConverter(tool, 10000));
-    QDir::setCurrent(old);
-    QVERIFY2(outcome.ok, qPrintable(outcome.details));
-    QCOMPARE(state.waypointCount(), 2);
-    const QString output = QString::fromUtf8(readFile(record));
-    QVERIFY(!output.isEmpty());
-    QVERIFY2(!QFileInfo::exists(QFileInfo(output).path()), qPrintable(output));
-    QVERIFY(entries(working.path()).isEmpty());
-}
-
-void TestFaults::fullDeviceKeepsTheOldFile() {
-    if (geteuid() != 0)
-        QSKIP("mounting a small tmpfs needs root");
-    QTemporaryDir mountPoint;
-    const QString device = mountPoint.path();
-    if (QProcess::execute(QStringLiteral("mount"),
-                          {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                           QStringLiteral("size=64k"), QStringLiteral("rv58full"), device}) != 0)
-        QSKIP("a tmpfs cannot be mounted here");
-    auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {device}); });
-
-    const QString path = device + QStringLiteral("/route.rte");
-    const QByteArray old = routeFile(3);
-    QVERIFY(writeFile(path, old));
-    QFile filler(device + QStringLiteral("/filler"));
-    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    const QByteArray block(4096, 'f');
-    while (filler.write(block) == block.size()) {
+    void routeFileChangedAfterChoosing_data() {
+        QTest::addColumn<QByteArray>("replacement"); // null: the file is deleted
+        QTest::addColumn<QString>("message");
+        QTest::newRow("deleted") << QByteArray() << "RTE file error.";
+        QTest::newRow("replaced by notes")
+            << QByteArray("Just some notes\r\n") << "Route File Format Error!";
+        QTest::newRow("emptied") << QByteArray("", 0) << "Route File Format Error!";
+        QTest::newRow("grown too long") << routeFile(125) << "Route File Format Error!";
     }
-    filler.close();
 
-    QString error;
-    QVERIFY(!WriteRouteFile(path, routeFile(20), &error));
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(readFile(path), old);
-    QCOMPARE(entries(device), (QStringList{QStringLiteral("filler"), QStringLiteral("route.rte")}));
+    void routeFileChangedAfterChoosing() {
+        QFETCH(QByteArray, replacement);
+        QFETCH(QString, message);
+        FaultyDialogs dialogs;
+        static_cast<ErrorReportingApplication*>(qApp)->setDialogs(&dialogs);
+        auto reset =
+            qScopeGuard([] { static_cast<ErrorReportingApplication*>(qApp)->setDialogs(nullptr); });
+        TForm1 form;
+        form.setDialogs(&dialogs);
+        auto click = [&form](const char* name) {
+            QTest::mouseClick(form.control<QPushButton>(QString::fromLatin1(name)), Qt::LeftButton);
+        };
+        const QString first = path("first.rte"), second = path("second.rte");
+        QVERIFY(writeFile(first, routeFile(3)) && writeFile(second, routeFile(5)));
+        dialogs.openAnswer = first;
+        click("Button_Browse");
 
-    // With room again the save replaces the old file whole.
-    QVERIFY(filler.remove());
-    QVERIFY2(WriteRouteFile(path, routeFile(20), &error), qPrintable(error));
-    QCOMPARE(readFile(path), routeFile(20));
-    QCOMPARE(entries(device), QStringList{QStringLiteral("route.rte")});
-}
+        dialogs.openAnswer = second;
+        dialogs.afterChoosing = [&] {
+            QVERIFY(replacement.isNull() ? QFile::remove(second) : writeFile(second, replacement));
+        };
+        click("Button_Browse");
+        QCOMPARE(dialogs.messages, QStringList{message});
+        QCOMPARE(form.control<QLabel>(QStringLiteral("Label_total_wpt"))->text(),
+                 QStringLiteral("3"));
+
+        // The route loaded before is saved whole, byte for byte.
+        dialogs.saveAnswer = path("saved.rte");
+        click("Button_save_rte");
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(readFile(dialogs.saveAnswer), routeFile(3));
+    }
+
+    void filesBeyondTheReadCap_data() {
+        QTest::addColumn<QByteArray>("filler"); // repeated up to the cap, then a waypoint follows
+        QTest::newRow("bare lines") << QByteArray("\r\n");
+        QTest::newRow("one endless line") << QByteArray("x");
+    }
+
+    void filesBeyondTheReadCap() {
+        QFETCH(QByteArray, filler);
+        QByteArray bytes = routeFile(3);
+        bytes += filler.repeated((MaxRouteFileBytes - bytes.size()) / filler.size() + 1);
+        QVERIFY(writeFile(path("huge.rte"),
+                          bytes + waypointLine(4, "BEYOND", "48.1", "11.1") + routeFile(2)));
+        QElapsedTimer timer;
+        timer.start();
+        RouteTable table;
+        QString routeName;
+        RouteState state;
+        const ImportOutcome outcome = ImportRoute(path("huge.rte"), table, routeName, state);
+        QVERIFY2(outcome.ok, qPrintable(outcome.details));
+        QCOMPARE(state.loadedFileSize, quint32(MaxRouteFileBytes));
+        QCOMPARE(state.waypointCount(), 3);
+        // Written back: what was read, never more than the cap and one line end.
+        const QByteArray written = RebuildRouteLines(state, table, routeName);
+        QVERIFY(written.size() <= MaxRouteFileBytes + 1);
+        QVERIFY(written.startsWith(routeFile(3)));
+        QVERIFY(!written.contains("BEYOND"));
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    }
+
+    void converterSideFilesAreRemoved() {
+        QTemporaryDir working;
+        const QString record = path("output-was");
+        // A stand-in converter that writes the route file and two files beside it.
+        const QString tool = path("chatty");
+        QVERIFY(writeFile(tool, "#!/bin/sh\nwhile [ $# -gt 0 ]; do [ \"$1\" = -F ] && out=$2; "
+                                "shift; done\nprintf '%s' \"$out\" > '" +
+                                    record.toUtf8() + "'\ncat > \"$out\" <<'END'\n" + routeFile(2) +
+                                    "END\necho x > \"$out.wpt\"\necho y > \"$(dirname "
+                                    "\"$out\")/gpsbabel.log\"\n"));
+        QVERIFY(
+            QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(writeFile(path("trip.gpx"), "<gpx/>\n"));
+
+        const QString old = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(working.path()));
+        RouteTable table;
+        QString routeName;
+        RouteState state;
+        const ImportOutcome outcome =
+            ImportRoute(path("trip.gpx"), table, routeName, state, GpsBabelConverter(tool, 10000));
+        QDir::setCurrent(old);
+        QVERIFY2(outcome.ok, qPrintable(outcome.details));
+        QCOMPARE(state.waypointCount(), 2);
+        const QString output = QString::fromUtf8(readFile(record));
+        QVERIFY(!output.isEmpty());
+        QVERIFY2(!QFileInfo::exists(QFileInfo(output).path()), qPrintable(output));
+        QVERIFY(entries(working.path()).isEmpty());
+    }
+
+    void fullDeviceKeepsTheOldFile() {
+        if (geteuid() != 0)
+            QSKIP("mounting a small tmpfs needs root");
+        QTemporaryDir mountPoint;
+        const QString device = mountPoint.path();
+        if (QProcess::execute(QStringLiteral("mount"),
+                              QStringLiteral("-t tmpfs -o size=64k rv58full").split(' ')
+                                  << device) != 0)
+            QSKIP("a tmpfs cannot be mounted here");
+        auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {device}); });
+
+        const QString route = device + QStringLiteral("/route.rte");
+        QVERIFY(writeFile(route, routeFile(3)));
+        QFile filler(device + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        while (filler.write(QByteArray(4096, 'f')) == 4096) {
+        }
+        filler.close();
+
+        QString error;
+        QVERIFY(!WriteRouteFile(route, routeFile(20), &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(readFile(route), routeFile(3));
+        QCOMPARE(entries(device),
+                 (QStringList{QStringLiteral("filler"), QStringLiteral("route.rte")}));
+
+        // With room again the save replaces the old file whole.
+        QVERIFY(filler.remove());
+        QVERIFY2(WriteRouteFile(route, routeFile(20), &error), qPrintable(error));
+        QCOMPARE(readFile(route), routeFile(20));
+        QCOMPARE(entries(device), QStringList{QStringLiteral("route.rte")});
+    }
+};
 
 int main(int argc, char** argv) {
     ErrorReportingApplication app(argc, argv);

@@ -13,37 +13,22 @@ const QRgb Black = qRgb(0, 0, 0);
 const QRgb Red = qRgb(255, 0, 0);
 const QRgb Grey = qRgb(128, 128, 128);
 
-bool onSquare(QPoint p, QPoint origin) {
-    const int dx = p.x() - origin.x();
-    const int dy = p.y() - origin.y();
-    return dx >= 0 && dx <= 24 && dy >= 0 && dy <= 24 &&
-           (dx == 0 || dx == 24 || dy == 0 || dy == 24);
+QImage filled(int width, int height, QRgb colour) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
 }
 
-// The first pixel where the picker differs from the clean sheet with a red square at
-// origin (no square for origin (0, 0)), or "" when there is none.
-QString squareMismatch(const QImage& picker, const QImage& clean, QPoint origin) {
-    for (int y = 0; y < clean.height(); ++y) {
-        for (int x = 0; x < clean.width(); ++x) {
-            const bool red = origin != QPoint(0, 0) && onSquare(QPoint(x, y), origin);
-            const QRgb expected = red ? Red : clean.pixel(x, y);
-            if (picker.pixel(x, y) != expected)
-                return QStringLiteral("pixel (%1, %2) is %3")
-                    .arg(x)
-                    .arg(y)
-                    .arg(picker.pixel(x, y), 0, 16);
-        }
+// The clean sheet with the red square, a 25 x 25 one-pixel frame, at origin; none for (0, 0).
+QImage withSquare(const QImage& clean, QPoint origin) {
+    QImage image = clean;
+    for (int i = 0; origin != QPoint(0, 0) && i <= 24; ++i) {
+        image.setPixel(origin + QPoint(i, 0), Red);
+        image.setPixel(origin + QPoint(i, 24), Red);
+        image.setPixel(origin + QPoint(0, i), Red);
+        image.setPixel(origin + QPoint(24, i), Red);
     }
-    return QString();
-}
-
-// A grey picture holding the cell, with one DrawTableIcon call on it.
-QImage tableCell(const IconSheet& sheet, const QRect& cellRect, int iconNumber) {
-    QImage grid(cellRect.right() + 10, cellRect.bottom() + 10, QImage::Format_RGB32);
-    grid.fill(Grey);
-    QPainter painter(&grid);
-    DrawTableIcon(painter, sheet.image(), cellRect, iconNumber);
-    return grid;
+    return image;
 }
 
 } // namespace
@@ -51,107 +36,75 @@ QImage tableCell(const IconSheet& sheet, const QRect& cellRect, int iconNumber) 
 class TestIconSheet : public QObject {
     Q_OBJECT
 private slots:
-    void sheetHasEveryIconInsideWhiteBorders();
-    void listEntriesAreInIconOrder();
-    void redSquareFramesOnlyTheChosenIcon_data();
-    void redSquareFramesOnlyTheChosenIcon();
-    void previewIsTheCleanCell();
-    void noEntryLeavesNoSquareAndABlankPreview();
+    void everyIconHasItsCellAndListEntry();
+    void redSquareAndPreviewShowOnlyTheChoice_data();
+    void redSquareAndPreviewShowOnlyTheChoice();
     void clickPicksIcon_data();
     void clickPicksIcon();
-    void tableIconIsTheHalfSizeCell_data();
-    void tableIconIsTheHalfSizeCell();
-    void numbersWithoutIconDrawBlank_data();
-    void numbersWithoutIconDrawBlank();
+    void drawnIconIsTheCellOrBlank_data();
+    void drawnIconIsTheCellOrBlank();
 
 private:
     IconSheet m_sheet;
 };
 
-void TestIconSheet::sheetHasEveryIconInsideWhiteBorders() {
+// Each icon is drawn at double size inside its cell's white border and has the list entry
+// of its number; outside the cells the sheet is white.
+void TestIconSheet::everyIconHasItsCellAndListEntry() {
     const QImage& image = m_sheet.image();
     QCOMPARE(image.size(), QSize(220, 128));
     QCOMPARE(image.format(), QImage::Format_RGB32);
-    QRegion cells;
-    for (int n = 0; n < IconCount; ++n)
-        cells += IconSheet::IconCell(n);
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb pixel = image.pixel(x, y);
-            QVERIFY2(pixel == White || pixel == Black,
-                     qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
-            if (!cells.contains(QPoint(x, y)))
-                QVERIFY2(pixel == White, qPrintable(QStringLiteral("margin %1,%2").arg(x).arg(y)));
-        }
-    }
+    const QStringList entries = IconListEntries();
+    QCOMPARE(entries.size(), IconCount);
+    QCOMPARE(entries.at(0), QStringLiteral("0  Star       "));
+    QCOMPARE(entries.at(44), QStringLiteral("44 Parking"));
+    QImage outside = image; // the sheet with the inside of every cell's white border blanked
+    QPainter painter(&outside);
     for (int n = 0; n < IconCount; ++n) {
+        QVERIFY(entries.at(n).startsWith(QString::number(n) + QLatin1Char(' ')));
         const QRect cell = IconSheet::IconCell(n);
+        painter.fillRect(cell.adjusted(2, 2, 0, -2), Qt::white);
         int black = 0;
         for (int dy = 0; dy < 24; ++dy) {
             for (int dx = 0; dx < 24; ++dx) {
                 const QRgb pixel = image.pixel(cell.x() + dx, cell.y() + dy);
-                // Each design pixel is a 2 x 2 block.
+                // Each design pixel is a 2 x 2 block, black or white.
+                QVERIFY2(pixel == White || pixel == Black,
+                         qPrintable(QStringLiteral("icon %1 at %2,%3").arg(n).arg(dx).arg(dy)));
                 QCOMPARE(pixel, image.pixel(cell.x() + (dx & ~1), cell.y() + (dy & ~1)));
-                if (pixel == Black) {
-                    ++black;
-                    QVERIFY2(dx >= 2 && dy >= 2 && dy <= 21,
-                             qPrintable(QStringLiteral("icon %1 at %2,%3").arg(n).arg(dx).arg(dy)));
-                }
+                black += pixel == Black;
             }
         }
         QVERIFY2(black > 0, qPrintable(QStringLiteral("icon %1 is blank").arg(n)));
     }
+    painter.end();
+    QCOMPARE(outside, filled(220, 128, White));
 }
 
-void TestIconSheet::listEntriesAreInIconOrder() {
-    const QStringList entries = IconListEntries();
-    QCOMPARE(entries.size(), IconCount);
-    for (int k = 0; k < IconCount; ++k)
-        QVERIFY(entries.at(k).startsWith(QString::number(k) + QLatin1Char(' ')));
-    QCOMPARE(entries.at(0), QStringLiteral("0  Star       "));
-    QCOMPARE(entries.at(44), QStringLiteral("44 Parking"));
-}
-
-void TestIconSheet::redSquareFramesOnlyTheChosenIcon_data() {
-    QTest::addColumn<int>("before");
-    QTest::addColumn<int>("chosen");
+void TestIconSheet::redSquareAndPreviewShowOnlyTheChoice_data() {
+    QTest::addColumn<QList<int>>("choices"); // the list's selections in turn
     QTest::addColumn<QPoint>("origin");
-    QTest::newRow("0 after 3") << 3 << 0 << QPoint(2, 2);
-    QTest::newRow("9 after 0") << 0 << 9 << QPoint(2, 26);
-    QTest::newRow("44 after 35") << 35 << 44 << QPoint(194, 98);
-    QTest::newRow("40 after 3") << 3 << 40 << QPoint(98, 98);
+    QTest::newRow("nothing chosen yet") << QList<int>{} << QPoint(0, 0);
+    QTest::newRow("0 after 3") << QList<int>{3, 0} << QPoint(2, 2);
+    QTest::newRow("9 after 0") << QList<int>{0, 9} << QPoint(2, 26);
+    QTest::newRow("44 after 35") << QList<int>{35, 44} << QPoint(194, 98);
+    // 11's square runs along icon 12's left edge.
+    QTest::newRow("12 after 11") << QList<int>{11, 12} << QPoint(74, 26);
+    QTest::newRow("no entry after 5") << QList<int>{5, -1} << QPoint(0, 0);
+    QTest::newRow("7 after no entry") << QList<int>{5, -1, 7} << QPoint(170, 2);
 }
 
-void TestIconSheet::redSquareFramesOnlyTheChosenIcon() {
-    QFETCH(int, before);
-    QFETCH(int, chosen);
+void TestIconSheet::redSquareAndPreviewShowOnlyTheChoice() {
+    QFETCH(QList<int>, choices);
     QFETCH(QPoint, origin);
     IconPicker picker(m_sheet);
-    picker.change(before);
-    picker.change(chosen);
+    for (int k : choices)
+        picker.change(k);
+    const int chosen = choices.isEmpty() ? -1 : choices.last();
     QCOMPARE(picker.highlightOrigin(), origin);
-    QCOMPARE(squareMismatch(picker.pickerImage(), m_sheet.image(), origin), QString());
-}
-
-void TestIconSheet::previewIsTheCleanCell() {
-    IconPicker picker(m_sheet);
-    picker.change(11); // its square runs along icon 12's left edge
-    picker.change(12);
-    QCOMPARE(picker.preview(), m_sheet.image().copy(IconSheet::IconCell(12)));
-}
-
-void TestIconSheet::noEntryLeavesNoSquareAndABlankPreview() {
-    IconPicker picker(m_sheet);
-    QImage blank(24, 24, QImage::Format_RGB32);
-    blank.fill(White);
-    QCOMPARE(picker.preview(), blank);
-    picker.change(5);
-    picker.change(-1);
-    QCOMPARE(picker.highlightOrigin(), QPoint(0, 0));
-    QCOMPARE(squareMismatch(picker.pickerImage(), m_sheet.image(), QPoint(0, 0)), QString());
-    QCOMPARE(picker.preview(), blank);
-    picker.change(7);
-    QCOMPARE(squareMismatch(picker.pickerImage(), m_sheet.image(), QPoint(170, 2)), QString());
+    QCOMPARE(picker.pickerImage(), withSquare(m_sheet.image(), origin));
+    QCOMPARE(picker.preview(), chosen < 0 ? filled(24, 24, White)
+                                          : m_sheet.image().copy(IconSheet::IconCell(chosen)));
 }
 
 void TestIconSheet::clickPicksIcon_data() {
@@ -165,7 +118,6 @@ void TestIconSheet::clickPicksIcon_data() {
     QTest::newRow("(215, 119)") << QPoint(215, 119) << 44;
     QTest::newRow("(216, 5): last column") << QPoint(216, 5) << 8;
     QTest::newRow("(217, 100): last column") << QPoint(217, 100) << 44;
-    QTest::newRow("(5, 120)") << QPoint(5, 120) << -1;
 }
 
 void TestIconSheet::clickPicksIcon() {
@@ -174,51 +126,40 @@ void TestIconSheet::clickPicksIcon() {
     QCOMPARE(IconPicker::indexAt(click.x(), click.y()), icon);
 }
 
-void TestIconSheet::tableIconIsTheHalfSizeCell_data() {
-    QTest::addColumn<QRect>("cellRect");
+void TestIconSheet::drawnIconIsTheCellOrBlank_data() {
+    QTest::addColumn<QRect>("cellRect"); // of the table
     QTest::addColumn<int>("icon");
     QTest::newRow("bridge in the first cell") << QRect(0, 0, 53, 20) << 12;
     QTest::newRow("bridge lower down") << QRect(300, 41, 53, 20) << 12;
     QTest::newRow("parking") << QRect(7, 3, 53, 20) << 44;
+    for (int n : {45, 53, 54, 255, -1})
+        QTest::addRow("%d: no icon", n) << QRect(7, 3, 53, 20) << n;
 }
 
-void TestIconSheet::tableIconIsTheHalfSizeCell() {
+// Full size, as the preview and the overview draw, and half size 20 pixels right of and 4
+// below the table cell's corner, with nothing else of the cell drawn over.
+void TestIconSheet::drawnIconIsTheCellOrBlank() {
     QFETCH(QRect, cellRect);
     QFETCH(int, icon);
-    const QImage grid = tableCell(m_sheet, cellRect, icon);
-    const QRect square(cellRect.topLeft() + QPoint(20, 4), QSize(12, 12));
-    const QRect cell = IconSheet::IconCell(icon);
-    for (int y = 0; y < grid.height(); ++y) {
-        for (int x = 0; x < grid.width(); ++x) {
-            const QRgb expected = square.contains(x, y)
-                                      ? m_sheet.image().pixel(cell.x() + 2 * (x - square.x()),
-                                                              cell.y() + 2 * (y - square.y()))
-                                      : Grey;
-            QVERIFY2(grid.pixel(x, y) == expected,
-                     qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
-        }
-    }
-}
+    const bool blank = icon < 0 || icon >= IconCount;
+    const QImage sheet = blank ? filled(220, 128, White) : m_sheet.image();
+    const QRect cell = IconSheet::IconCell(blank ? 0 : icon);
 
-void TestIconSheet::numbersWithoutIconDrawBlank_data() {
-    QTest::addColumn<int>("icon");
-    for (int n : {45, 53, 54, 100, 255, -1})
-        QTest::addRow("%d", n) << n;
-}
-
-void TestIconSheet::numbersWithoutIconDrawBlank() {
-    QFETCH(int, icon);
-    QImage full(24, 24, QImage::Format_RGB32);
-    full.fill(Grey);
+    QImage full = filled(24, 24, Grey);
+    QImage grid = filled(cellRect.right() + 10, cellRect.bottom() + 10, Grey);
     {
         QPainter painter(&full);
         DrawSheetIcon(painter, m_sheet.image(), icon, full.rect());
+        QPainter table(&grid);
+        DrawTableIcon(table, m_sheet.image(), cellRect, icon);
     }
-    QImage white(24, 24, QImage::Format_RGB32);
-    white.fill(White);
-    QCOMPARE(full, white);
-    const QImage grid = tableCell(m_sheet, QRect(0, 0, 53, 20), icon);
-    QCOMPARE(grid.copy(20, 4, 12, 12), white.copy(0, 0, 12, 12));
+    QCOMPARE(full, sheet.copy(cell));
+    QImage expected = filled(grid.width(), grid.height(), Grey);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 12; ++x)
+            expected.setPixel(cellRect.x() + 20 + x, cellRect.y() + 4 + y,
+                              sheet.pixel(cell.x() + 2 * x, cell.y() + 2 * y));
+    QCOMPARE(grid, expected);
 }
 
 QTEST_MAIN(TestIconSheet)
