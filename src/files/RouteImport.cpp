@@ -8,13 +8,13 @@
 namespace {
 
 const char* const FormatErrorText = "Route File Format Error!";
+const char* const ConversionErrorText = "GPX-RTE conversion failed, rte file not found.";
+const char* const RteErrorText = "RTE file error.";
 
-ImportOutcome failure(const char* message, const QString& details = QString(),
-                      bool refusedByReader = false) {
+ImportOutcome failure(const char* message, const QString& details = QString()) {
     ImportOutcome outcome;
     outcome.message = QString::fromLatin1(message);
     outcome.details = details;
-    outcome.refusedByReader = refusedByReader;
     return outcome;
 }
 
@@ -30,14 +30,14 @@ ImportOutcome loadRouteFile(const QString& rtePath, const char* unreadable, Rout
     case ReadWholeFileResult::ReadFault:
         return failure(unreadable, QStringLiteral("%1 cannot be read.").arg(rtePath));
     case ReadWholeFileResult::Empty:
-        return failure(FormatErrorText, QStringLiteral("The file is empty."), true);
+        return failure(FormatErrorText, QStringLiteral("The file is empty."));
     case ReadWholeFileResult::Ok:
         break;
     }
     ParsedRoute route;
     QString reason;
     if (!ParseRouteFile(bytes, route, &reason))
-        return failure(FormatErrorText, reason, true);
+        return failure(FormatErrorText, reason);
     TakeOverRoute(std::move(route), quint32(count), table, routeName, state);
     ImportOutcome outcome;
     outcome.ok = true;
@@ -62,8 +62,8 @@ ImportOutcome ImportRoute(const QString& path, RouteTable& table, QString& route
         return failure("Unknow file type error.");
     case RouteFileType::Rte: {
         if (!QFileInfo(path).isFile())
-            return failure("RTE file error.", QStringLiteral("%1 does not exist.").arg(path));
-        return loadRouteFile(path, "RTE file error.", table, routeName, state);
+            return failure(RteErrorText, QStringLiteral("%1 does not exist.").arg(path));
+        return loadRouteFile(path, RteErrorText, table, routeName, state);
     }
     case RouteFileType::Gpx:
         break;
@@ -74,11 +74,10 @@ ImportOutcome ImportRoute(const QString& path, RouteTable& table, QString& route
     // ever taken for this one's result, and no file of the user's is touched.
     QTemporaryDir work;
     if (!work.isValid())
-        return failure("GPX-RTE conversion failed, rte file not found.", work.errorString());
+        return failure(ConversionErrorText, work.errorString());
     const QString output = work.filePath(QStringLiteral("Default_temp.rte"));
     GpsBabelConverter run = converter;
     if (!run.convert(path, output))
-        return failure("GPX-RTE conversion failed, rte file not found.", run.errorOutput());
-    return loadRouteFile(output, "GPX-RTE conversion failed, rte file not found.", table, routeName,
-                         state);
+        return failure(ConversionErrorText, run.errorOutput());
+    return loadRouteFile(output, ConversionErrorText, table, routeName, state);
 }

@@ -19,8 +19,6 @@ struct ImportOutcome {
     // For a failure: the message box text, and details a user can act on (may be empty).
     QString message;
     QString details;
-    // True when the reader refused the file (as opposed to an earlier stop).
-    bool refusedByReader = false;
 };
 
 ImportOutcome ImportRoute(const QString& path, RouteTable& table, QString& routeName,
