@@ -185,24 +185,30 @@ void TakeOverRoute(ParsedRoute&& route, quint32 fileSize, RouteTable& table, QSt
 }
 
 bool ReadRouteFile(const QString& path, RouteTable& table, QString& routeName, RouteState& state,
-                   QString* reason) {
+                   QString* reason, ReadWholeFileResult* read) {
     QByteArray bytes;
     qint32 count = 0;
-    switch (ReadWholeFile(path, bytes, count)) {
+    const ReadWholeFileResult result = ReadWholeFile(path, bytes, count);
+    if (read)
+        *read = result;
+    const char* why = nullptr;
+    switch (result) {
     case ReadWholeFileResult::CannotOpen:
-        if (reason)
-            *reason = QStringLiteral("The file cannot be opened.");
-        return false;
+        why = "The file cannot be opened.";
+        break;
     case ReadWholeFileResult::ReadFault:
-        if (reason)
-            *reason = QStringLiteral("The file cannot be read.");
-        return false;
+        why = "The file cannot be read.";
+        break;
     case ReadWholeFileResult::Empty:
-        if (reason)
-            *reason = QStringLiteral("The file is empty.");
-        return false;
+        why = "The file is empty.";
+        break;
     case ReadWholeFileResult::Ok:
         break;
+    }
+    if (why) {
+        if (reason)
+            *reason = QString::fromLatin1(why);
+        return false;
     }
     ParsedRoute route;
     if (!ParseRouteFile(bytes, route, reason))

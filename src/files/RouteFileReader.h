@@ -69,6 +69,7 @@ void TakeOverRoute(ParsedRoute&& route, quint32 fileSize, RouteTable& table, QSt
                    RouteState& state);
 
 // Reads the file into the table, the route name and the route state. On false nothing of
-// the three has changed; `reason`, when given, says why.
+// the three has changed; `reason`, when given, says why, and `read`, when given, tells a
+// file that could not be read at all from one that was read and refused.
 bool ReadRouteFile(const QString& path, RouteTable& table, QString& routeName, RouteState& state,
-                   QString* reason = nullptr);
+                   QString* reason = nullptr, ReadWholeFileResult* read = nullptr);

@@ -19,26 +19,16 @@ ImportOutcome failure(const char* message, const QString& details = QString()) {
 }
 
 // Reads a route file that exists. One that cannot be opened or read gives `unreadable`;
-// one the reader refuses gives the format error, with the reader's reason as details.
+// one the reader refuses gives the format error; either way with the reader's reason.
 ImportOutcome loadRouteFile(const QString& rtePath, const char* unreadable, RouteTable& table,
                             QString& routeName, RouteState& state) {
-    QByteArray bytes;
-    qint32 count = 0;
-    switch (ReadWholeFile(rtePath, bytes, count)) {
-    case ReadWholeFileResult::CannotOpen:
-        return failure(unreadable, QStringLiteral("%1 cannot be opened.").arg(rtePath));
-    case ReadWholeFileResult::ReadFault:
-        return failure(unreadable, QStringLiteral("%1 cannot be read.").arg(rtePath));
-    case ReadWholeFileResult::Empty:
-        return failure(FormatErrorText, QStringLiteral("The file is empty."));
-    case ReadWholeFileResult::Ok:
-        break;
-    }
-    ParsedRoute route;
     QString reason;
-    if (!ParseRouteFile(bytes, route, &reason))
-        return failure(FormatErrorText, reason);
-    TakeOverRoute(std::move(route), quint32(count), table, routeName, state);
+    ReadWholeFileResult read = ReadWholeFileResult::Ok;
+    if (!ReadRouteFile(rtePath, table, routeName, state, &reason, &read)) {
+        const bool notRead =
+            read == ReadWholeFileResult::CannotOpen || read == ReadWholeFileResult::ReadFault;
+        return failure(notRead ? unreadable : FormatErrorText, reason);
+    }
     ImportOutcome outcome;
     outcome.ok = true;
     return outcome;

@@ -18,30 +18,20 @@ bool IsDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-// Truncation toward zero into 32 bits. Only latitudes far beyond +-90 degrees project
-// outside that range; they saturate rather than wrap, so their legs stay large.
-qint32 TruncateToInt32(double value) {
+// Truncation toward zero into a signed integer type, saturating at its limits instead of
+// wrapping. Points are 32-bit (only latitudes far beyond +-90 degrees project outside that
+// range); distances are formatted through 64 bits, so a leg or route length beyond 2^31 m
+// still shows as a number.
+template <class Int> Int TruncateTo(double value) {
     if (std::isnan(value))
         return 0;
     const double t = std::trunc(value);
-    if (t >= 2147483647.0)
-        return std::numeric_limits<qint32>::max();
-    if (t <= -2147483648.0)
-        return std::numeric_limits<qint32>::min();
-    return static_cast<qint32>(t);
-}
-
-// 64 bits: a leg or route length beyond 2^31 m (possible only with nonsense coordinates)
-// must still format as a number, not as a wrapped one.
-qint64 TruncateToInt64(double value) {
-    if (std::isnan(value))
-        return 0;
-    const double t = std::trunc(value);
-    if (t >= 9.2e18)
-        return std::numeric_limits<qint64>::max();
-    if (t <= -9.2e18)
-        return std::numeric_limits<qint64>::min();
-    return static_cast<qint64>(t);
+    // The maximum as a double may round up to 2^N; anything from there on saturates.
+    if (t >= static_cast<double>(std::numeric_limits<Int>::max()))
+        return std::numeric_limits<Int>::max();
+    if (t <= static_cast<double>(std::numeric_limits<Int>::min()))
+        return std::numeric_limits<Int>::min();
+    return static_cast<Int>(t);
 }
 
 quint8 UnitFlag(int unitIndex) {
@@ -90,7 +80,7 @@ double ParseLeadingNumber(const QString& text) {
 QString FormatDistance(double value) {
     // "%d.%02d" of the whole units and the hundredths, composed directly: this runs for
     // every cell of every refresh.
-    const qint64 t = TruncateToInt64(value);
+    const qint64 t = TruncateTo<qint64>(value);
     const int hundredths = int(t % 1000 / 10);
     QString text = QString::number(t / 1000);
     text += QLatin1Char('.');
@@ -164,8 +154,8 @@ Measurement RouteMeasurement::measure(RouteTable& table, int waypointCount, int 
         if (south && north && !(lats[i] < 0))
             northing += UtmFalseNorthing;
         ProjectedPoint& p = result.points[i];
-        p.x = TruncateToInt32(easting);
-        p.y = TruncateToInt32(northing);
+        p.x = TruncateTo<qint32>(easting);
+        p.y = TruncateTo<qint32>(northing);
         if (i == 0)
             continue;
 
