@@ -11,3 +11,9 @@ QString TrimControl(const QString& text);
 
 // Blank, 0 to 9, A to Z or a to z: the characters a device name may hold.
 bool IsDeviceNameCharacter(QChar c);
+
+// A cell's text as a person should see it. Cells hold the file's bytes as Latin-1, which
+// keeps every byte; the converter writes route files in Windows-1252, whose bytes 0x80 to
+// 0x9F are the euro sign, curly quotes, dashes and the like. Those are shown as such; the
+// five bytes Windows-1252 leaves undefined, and every other character, stay as they are.
+QString DisplayText(const QString& cell);
