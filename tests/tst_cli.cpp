@@ -1,9 +1,12 @@
 // rv58route-cli as a script sees it: its output, its messages and its exit status.
 #include "RouteFileFixtures.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace fixtures;
 
@@ -49,52 +52,77 @@ private slots:
     void init() {
         QVERIFY(writeFile(path("in.rte"), routeFile(3, "\r\n", "Hills")));
         QVERIFY(writeFile(path("old.rte"), "old bytes"));
+        QVERIFY(writeFile(path("-x.rte"), header() + routeLine("Dash") +
+                                              waypointLine(1, "A\x1b[2J\x80\x81", "1.0", "2.0")));
+        QVERIFY(QFile::link(path("old.rte"), path("link.rte")));
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), path("null.rte")));
+        QVERIFY(mkfifo(QFile::encodeName(path("fifo.rte")).constData(), 0600) == 0);
+    }
+    void cleanup() {
+        for (const char* name : {"-x.rte", "link.rte", "null.rte", "fifo.rte", "out.rte"})
+            QFile::remove(path(name));
     }
 
     void failsWithTheWindowsMessages_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("firstLine");
+        QTest::addColumn<QString>("details"); // the second line, where it matters
         const QString in = path("in.rte");
         const QStringList convert = {"convert", in, "-o", path("old.rte")};
-        QTest::newRow("no command") << QStringList{} << 2 << "rv58route-cli: no command given";
+        QTest::newRow("no command")
+            << QStringList{} << 2 << "rv58route-cli: no command given" << QString();
         QTest::newRow("unknown option") << QStringList{"show", in, "--colour"} << 2
-                                        << "rv58route-cli: unknown option '--colour'";
+                                        << "rv58route-cli: unknown option '--colour'" << QString();
         QTest::newRow("bad unit") << QStringList{"show", in, "--unit", "yard"} << 2
-                                  << "rv58route-cli: --unit takes km or mile";
+                                  << "rv58route-cli: --unit takes km or mile" << QString();
         QTest::newRow("convert without output")
-            << QStringList{"convert", in} << 2 << "rv58route-cli: convert needs -o OUT.rte";
+            << QStringList{"convert", in} << 2 << "rv58route-cli: convert needs -o OUT.rte"
+            << QString();
         QTest::newRow("icon beyond the list")
             << convert + QStringList{"--icon", "45"} << 2
-            << "rv58route-cli: --icon takes a whole number from 0 to 44";
+            << "rv58route-cli: --icon takes a whole number from 0 to 44" << QString();
         QTest::newRow("row without a waypoint")
-            << convert + QStringList{"--row", "9"} << 2 << "rv58route-cli: row 9 holds no waypoint";
+            << convert + QStringList{"--row", "9"} << 2 << "rv58route-cli: row 9 holds no waypoint"
+            << QString();
         QTest::newRow("unknown type")
-            << QStringList{"show", path("x.txt")} << 1 << "Unknow file type error.";
+            << QStringList{"show", path("x.txt")} << 1 << "Unknow file type error." << QString();
         QTest::newRow("missing route file")
-            << QStringList{"show", path("none.rte")} << 1 << "RTE file error.";
+            << QStringList{"show", path("none.rte")} << 1 << "RTE file error." << QString();
         QTest::newRow("not a route file") << QStringList{"show", RV58_TEST_DATA "/not_a_route.rte"}
-                                          << 1 << "Route File Format Error!";
+                                          << 1 << "Route File Format Error!" << QString();
         QTest::newRow("route name character") << convert + QStringList{"--route-name", "A-B"} << 1
-                                              << "Input Char Error (Route Name)!";
+                                              << "Input Char Error (Route Name)!" << QString();
         QTest::newRow("route name length") << convert + QStringList{"--route-name", "ABCDEFGHIJKLM"}
-                                           << 1 << "Input Length Error (Route Name)!";
-        QTest::newRow("waypoint name length")
-            << convert + QStringList{"--name", "TOOLONG"} << 1 << "Input Length Error (Name)!";
-        QTest::newRow("waypoint name character")
-            << convert + QStringList{"--name", "A_B"} << 1 << "Input Char Error (Name)!";
+                                           << 1 << "Input Length Error (Route Name)!" << QString();
+        QTest::newRow("waypoint name length") << convert + QStringList{"--name", "TOOLONG"} << 1
+                                              << "Input Length Error (Name)!" << QString();
+        QTest::newRow("waypoint name character") << convert + QStringList{"--name", "A_B"} << 1
+                                                 << "Input Char Error (Name)!" << QString();
         QTest::newRow("unwritable output")
             << QStringList{"convert", in, "-o", path("no/such/dir/out.rte")} << 1
-            << "RTE file write error.";
+            << "RTE file write error." << QString();
+        for (const char* target : {"fifo.rte", "null.rte"})
+            QTest::newRow(target) << QStringList{"convert", in, "-o", path(target)} << 1
+                                  << "RTE file write error."
+                                  << path(target) + " is not a regular file.";
+        QTest::newRow("directory") << QStringList{"convert", in, "-o", m_dir.path()} << 1
+                                   << "RTE file write error." << m_dir.path() + " is a directory.";
+        QTest::newRow("option of the other command")
+            << QStringList{"show", in, "-o", path("out.rte")} << 2
+            << "rv58route-cli: unknown option '-o'" << QString();
     }
 
     void failsWithTheWindowsMessages() {
         QFETCH(QStringList, args);
         QFETCH(int, status);
         QFETCH(QString, firstLine);
+        QFETCH(QString, details);
         const Run r = run(args);
         QCOMPARE(r.status, status);
         QCOMPARE(QString::fromUtf8(r.err).section(QLatin1Char('\n'), 0, 0), firstLine);
+        if (!details.isEmpty())
+            QCOMPARE(QString::fromUtf8(r.err).section(QLatin1Char('\n'), 1, 1), details);
         if (status == 2) { // a usage error goes on with the usage text that --help prints
             const Run help = run({QStringLiteral("--help")});
             QCOMPARE(help.status, 0);
@@ -103,6 +131,9 @@ private slots:
         }
         QVERIFY(r.out.isEmpty());
         QCOMPARE(readFile(path("old.rte")), QByteArray("old bytes")); // never half-written
+        QVERIFY(QFileInfo(path("fifo.rte")).isFile() == false &&
+                QFileInfo::exists(path("fifo.rte")));
+        QCOMPARE(QFileInfo(path("null.rte")).symLinkTarget(), QStringLiteral("/dev/null"));
     }
 
     // The cells exactly as the window's table holds them, for a person and for a program.
@@ -129,6 +160,21 @@ private slots:
                           R"("lon":"11.002000","name":"WP3","no":"3","total":"0.16"}]})"
                           "\n");
         QTest::newRow("version") << QStringList{"--version"} << QByteArray("rv58route-cli 0.5\n");
+        // Cells as Windows-1252, control characters as escapes; "--" before a dashed name.
+        QTest::newRow("escapes")
+            << QStringList{"show", "--unit", "km", "--", path("-x.rte")}
+            << QByteArray("Route Name  Dash\nTotal Points 1\nTotal Dist. 0.00km\n\n"
+                          "NO  WPT Name       Latitude  Longitude  Date         Icon  "
+                          "Leg Dist.  Total Dist.\n"
+                          "1   A\\x1b[2J\xe2\x82\xac\\x81  1.0       2.0        40000.00000  3\n");
+        QTest::newRow("json keeps control characters escaped as JSON does")
+            << QStringList{"show", "--json", "--", path("-x.rte")}
+            << QByteArray("{\"route_length\":\"0.00miles\",\"route_name\":\"Dash\",\"unit\":"
+                          "\"mile\",\"waypoint_count\":1,\"waypoints\":[{\"date\":\"40000.00000\","
+                          "\"icon\":\"3\",\"lat\":\"1.0\",\"leg\":\"\",\"lon\":\"2.0\",\"name\":"
+                          "\"A\\u001b[2J\xe2\x82\xac\xc2\x81\",\"no\":\"1\",\"total\":\"\"}]}\n");
+        QTest::newRow("device file to standard output")
+            << QStringList{"convert", path("in.rte"), "-o", "-"} << routeFile(3, "\r\n", "Hills");
     }
 
     void shows() {
@@ -158,14 +204,15 @@ private slots:
                                     << rhine("GRT001 MILL WEIR", "44 44 44");
     }
 
-    // Each result replaces an existing file whole.
+    // Each result replaces an existing file whole, through a link to it.
     void converts() {
         QFETCH(QString, input);
         QFETCH(QStringList, options);
         QFETCH(QByteArray, expected);
-        const Run r = run(QStringList{"convert", input, "-o", path("old.rte")} + options);
+        const Run r = run(QStringList{"convert", input, "-o", path("link.rte")} + options);
         QVERIFY2(r.status == 0, r.err.constData());
         QCOMPARE(readFile(path("old.rte")), expected);
+        QVERIFY(QFileInfo(path("link.rte")).isSymLink());
     }
 };
 

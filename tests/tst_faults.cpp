@@ -184,7 +184,7 @@ private slots:
 
         QString error;
         QVERIFY(!WriteRouteFile(route, routeFile(20), &error));
-        QVERIFY(!error.isEmpty());
+        QCOMPARE(error, QStringLiteral("No space left on the device."));
         QCOMPARE(readFile(route), routeFile(3));
         QCOMPARE(entries(device),
                  (QStringList{QStringLiteral("filler"), QStringLiteral("route.rte")}));

@@ -7,20 +7,25 @@
 #include "files/RouteImport.h"
 #include "geometry/RouteMeasurement.h"
 #include "route/CellNumber.h"
+#include "route/DeviceText.h"
 #include "route/RouteState.h"
 #include "route/RouteTable.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
 
 const char* const Usage =
     "usage: rv58route-cli show ROUTE.gpx|ROUTE.rte [--unit km|mile] [--json]\n"
-    "       rv58route-cli convert IN.gpx|IN.rte -o OUT.rte [--route-name NAME]\n"
+    "       rv58route-cli convert IN.gpx|IN.rte -o OUT.rte|- [--route-name NAME]\n"
     "                     [--row R] [--name TEXT] [--name-macro] [--icon K] [--icon-macro]\n"
     "       rv58route-cli --help | --version\n";
 
@@ -30,7 +35,7 @@ const int MileIndex = 1;
 struct Options {
     QString command;
     QString input;
-    QString output;
+    QString output;            // "-" is standard output
     int unitIndex = MileIndex; // the window starts in miles
     bool json = false;
     std::optional<QString> routeName;
@@ -47,7 +52,16 @@ struct UsageError {
     QString text;
 };
 
-// Takes the arguments apart; throws UsageError for anything it cannot take.
+QCommandLineOption valueOption(const QStringList& names, const char* valueName) {
+    return QCommandLineOption(names, QString(), QString::fromLatin1(valueName));
+}
+
+QCommandLineOption flagOption(const char* name) {
+    return QCommandLineOption(QString::fromLatin1(name));
+}
+
+// The command comes first; the options after it are that command's own. "--" ends the
+// options, so a file whose name starts with a dash can be given.
 Options parse(const QStringList& args) {
     Options o;
     if (args.isEmpty())
@@ -56,59 +70,83 @@ Options parse(const QStringList& args) {
     if (o.command != QLatin1String("show") && o.command != QLatin1String("convert"))
         throw UsageError{QStringLiteral("unknown command '%1'").arg(o.command)};
     const bool show = o.command == QLatin1String("show");
-    auto value = [&](int& i) {
-        if (i + 1 >= args.size())
-            throw UsageError{QStringLiteral("%1 needs a value").arg(args.at(i))};
-        return args.at(++i);
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption unit = valueOption({QStringLiteral("unit")}, "km|mile");
+    const QCommandLineOption json = flagOption("json");
+    const QCommandLineOption output =
+        valueOption({QStringLiteral("o"), QStringLiteral("output")}, "OUT.rte");
+    const QCommandLineOption routeName = valueOption({QStringLiteral("route-name")}, "NAME");
+    const QCommandLineOption row = valueOption({QStringLiteral("row")}, "R");
+    const QCommandLineOption name = valueOption({QStringLiteral("name")}, "TEXT");
+    const QCommandLineOption icon = valueOption({QStringLiteral("icon")}, "K");
+    const QCommandLineOption nameMacro = flagOption("name-macro");
+    const QCommandLineOption iconMacro = flagOption("icon-macro");
+    const QList<QCommandLineOption> own =
+        show ? QList<QCommandLineOption>{unit, json}
+             : QList<QCommandLineOption>{output, routeName, row, name, icon, nameMacro, iconMacro};
+    // Every option is known to the parser, so that it is never asked about one it was not
+    // given; one that belongs to the other command is refused like an unknown one.
+    parser.addOptions({unit, json, output, routeName, row, name, icon, nameMacro, iconMacro});
+    auto unknownOption = [](const QString& option) {
+        return UsageError{
+            QStringLiteral("unknown option '%1%2'")
+                .arg(option.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), option)};
     };
-    auto integer = [&](int& i, int low, int high) {
-        const QString option = args.at(i);
-        const QString text = value(i);
+    if (!parser.parse(QStringList{QStringLiteral("rv58route-cli")} + args.mid(1))) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (unknown.isEmpty())
+            throw UsageError{parser.errorText()};
+        throw unknownOption(unknown.first());
+    }
+    for (const QString& given : parser.optionNames()) {
+        const bool known = std::any_of(own.begin(), own.end(), [&given](const auto& option) {
+            return option.names().contains(given);
+        });
+        if (!known)
+            throw unknownOption(given);
+    }
+
+    auto integer = [&parser](const QCommandLineOption& option, int low, int high) {
         bool ok = false;
-        const int n = text.toInt(&ok);
+        const int n = parser.value(option).toInt(&ok);
         if (!ok || n < low || n > high)
-            throw UsageError{QStringLiteral("%1 takes a whole number from %2 to %3")
-                                 .arg(option)
+            throw UsageError{QStringLiteral("--%1 takes a whole number from %2 to %3")
+                                 .arg(option.names().constLast())
                                  .arg(low)
                                  .arg(high)};
         return n;
     };
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& a = args.at(i);
-        if (show && a == QLatin1String("--unit")) {
-            const QString unit = value(i);
-            if (unit == QLatin1String("km"))
-                o.unitIndex = KmIndex;
-            else if (unit == QLatin1String("mile"))
-                o.unitIndex = MileIndex;
-            else
-                throw UsageError{QStringLiteral("--unit takes km or mile")};
-        } else if (show && a == QLatin1String("--json")) {
-            o.json = true;
-        } else if (!show && (a == QLatin1String("-o") || a == QLatin1String("--output"))) {
-            o.output = value(i);
-        } else if (!show && a == QLatin1String("--route-name")) {
-            o.routeName = value(i);
-        } else if (!show && a == QLatin1String("--row")) {
-            o.row = integer(i, 1, MaxRouteWaypoints);
-        } else if (!show && a == QLatin1String("--name")) {
-            o.name = value(i);
-        } else if (!show && a == QLatin1String("--icon")) {
-            o.icon = integer(i, 0, 44);
-        } else if (!show && a == QLatin1String("--name-macro")) {
-            o.nameMacro = true;
-        } else if (!show && a == QLatin1String("--icon-macro")) {
-            o.iconMacro = true;
-        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            throw UsageError{QStringLiteral("unknown option '%1'").arg(a)};
-        } else if (o.input.isEmpty()) {
-            o.input = a;
-        } else {
-            throw UsageError{QStringLiteral("more than one input file")};
-        }
+    if (parser.isSet(unit)) {
+        const QString value = parser.value(unit);
+        if (value == QLatin1String("km"))
+            o.unitIndex = KmIndex;
+        else if (value == QLatin1String("mile"))
+            o.unitIndex = MileIndex;
+        else
+            throw UsageError{QStringLiteral("--unit takes km or mile")};
     }
-    if (o.input.isEmpty())
+    o.json = parser.isSet(json);
+    if (parser.isSet(output))
+        o.output = parser.value(output);
+    if (parser.isSet(routeName))
+        o.routeName = parser.value(routeName);
+    if (parser.isSet(row))
+        o.row = integer(row, 1, MaxRouteWaypoints);
+    if (parser.isSet(name))
+        o.name = parser.value(name);
+    if (parser.isSet(icon))
+        o.icon = integer(icon, 0, 44);
+    o.nameMacro = parser.isSet(nameMacro);
+    o.iconMacro = parser.isSet(iconMacro);
+
+    const QStringList files = parser.positionalArguments();
+    if (files.isEmpty())
         throw UsageError{QStringLiteral("no input file given")};
+    if (files.size() > 1)
+        throw UsageError{QStringLiteral("more than one input file")};
+    o.input = files.first();
     if (!show && o.output.isEmpty())
         throw UsageError{QStringLiteral("convert needs -o OUT.rte")};
     return o;
@@ -138,10 +176,26 @@ void load(const Options& o, LoadedRoute& route) {
     route.shown = route.measurement.measure(route.table, route.state.waypointCount(), o.unitIndex);
 }
 
-QString visible(QString text) {
-    text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
-    text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
-    text.replace(QLatin1Char('\t'), QLatin1String("\\t"));
+// A cell as a terminal should show it: Windows-1252 characters as such, and line ends,
+// tabs and every other control character as visible escapes, so that no byte of a file can
+// move the cursor or change the terminal's state.
+QString visible(const QString& cell) {
+    const QString shown = DisplayText(cell);
+    QString text;
+    text.reserve(shown.size());
+    for (const QChar c : shown) {
+        const char16_t u = c.unicode();
+        if (u == '\r')
+            text += QLatin1String("\\r");
+        else if (u == '\n')
+            text += QLatin1String("\\n");
+        else if (u == '\t')
+            text += QLatin1String("\\t");
+        else if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+            text += QStringLiteral("\\x%1").arg(unsigned(u), 2, 16, QLatin1Char('0'));
+        else
+            text += c;
+    }
     return text;
 }
 
@@ -173,11 +227,11 @@ void printJson(const Options& o, const LoadedRoute& route, QTextStream& out) {
     for (int r = 1; r <= route.state.waypointCount(); ++r) {
         QJsonObject waypoint;
         for (int c = 0; c < RouteTable::HeaderColumns; ++c)
-            waypoint.insert(QLatin1String(keys[c]), route.table.cell(c, r));
+            waypoint.insert(QLatin1String(keys[c]), DisplayText(route.table.cell(c, r)));
         waypoints.append(waypoint);
     }
     QJsonObject root;
-    root.insert(QLatin1String("route_name"), route.routeName);
+    root.insert(QLatin1String("route_name"), DisplayText(route.routeName));
     root.insert(QLatin1String("waypoint_count"), route.state.waypointCount());
     root.insert(QLatin1String("unit"),
                 o.unitIndex == KmIndex ? QLatin1String("km") : QLatin1String("mile"));
@@ -202,12 +256,20 @@ void accept(const Options& o, LoadedRoute& route) {
 }
 
 // Save Route: the route name check, the stored lines rebuilt, the file written whole.
-void save(const Options& o, LoadedRoute& route) {
+void save(const Options& o, LoadedRoute& route, QTextStream& out) {
     QString name;
     const QString problem = CheckRouteName(o.routeName.value_or(route.routeName), &name);
     if (!problem.isEmpty())
         throw Failure{problem, QString()};
     const QByteArray bytes = RebuildRouteLines(route.state, route.table, name);
+    if (o.output == QLatin1String("-")) {
+        out.flush();
+        QIODevice* device = out.device();
+        if (!device || device->write(bytes) != bytes.size())
+            throw Failure{QStringLiteral("RTE file write error."),
+                          QStringLiteral("The standard output cannot be written.")};
+        return;
+    }
     QString error;
     if (!WriteRouteFile(o.output, bytes, &error))
         throw Failure{QStringLiteral("RTE file write error."), error};
@@ -216,11 +278,13 @@ void save(const Options& o, LoadedRoute& route) {
 } // namespace
 
 int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
+    // --help and --version count anywhere among the options, not behind "--".
+    const QStringList options = arguments.mid(0, arguments.indexOf(QLatin1String("--")));
+    if (options.contains(QLatin1String("--help")) || options.contains(QLatin1String("-h"))) {
         out << Usage;
         return 0;
     }
-    if (arguments.contains(QLatin1String("--version"))) {
+    if (options.contains(QLatin1String("--version"))) {
         out << "rv58route-cli 0.5\n";
         return 0;
     }
@@ -237,7 +301,7 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         }
         if (o.edits())
             accept(o, route);
-        save(o, route);
+        save(o, route, out);
         return 0;
     } catch (const UsageError& e) {
         err << "rv58route-cli: " << e.text << '\n' << Usage;

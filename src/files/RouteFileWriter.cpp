@@ -1,5 +1,6 @@
 #include "files/RouteFileWriter.h"
 #include "files/RouteFileReader.h"
+#include "files/SaveTarget.h"
 
 #include "route/DeviceText.h"
 #include "route/RouteState.h"
@@ -7,6 +8,8 @@
 
 #include <QList>
 #include <QSaveFile>
+
+#include <cerrno>
 
 #include <initializer_list>
 #include <utility>
@@ -57,25 +60,27 @@ QByteArray RebuildRouteLines(RouteState& state, const RouteTable& table, const Q
 }
 
 bool WriteRouteFile(const QString& path, const QByteArray& bytes, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    auto fail = [error](const QString& why) {
         if (error)
-            *error = file.errorString();
+            *error = why;
         return false;
-    }
+    };
+    // A directory, fifo or device node is never replaced by a regular file.
+    const QString target = CheckSaveTarget(path);
+    if (!target.isEmpty())
+        return fail(target);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(DescribeWriteError(file.errorString(), errno));
     // The bytes are pushed out before the commit: a commit does not always notice that its
     // own flush failed (a full device), and would then put an empty file in place of the
     // old one and report success.
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        if (error)
-            *error = file.errorString();
+        const QString why = DescribeWriteError(file.errorString(), errno);
         file.cancelWriting();
-        return false;
+        return fail(why);
     }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
+    if (!file.commit())
+        return fail(DescribeWriteError(file.errorString(), errno));
     return true;
 }
