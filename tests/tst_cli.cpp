@@ -22,9 +22,7 @@ QByteArray rhine(const QByteArray& names, const QByteArray& icons) {
     for (int i = 0; i < 3; ++i)
         bytes += "W,1,," + QByteArray::number(i + 1) + "," + name[i] + "," + positions[i] + ",," +
                  icon[i] + ",1,3,0,65535,,0,0\r\n";
-    return bytes + "R,2,Back,,\r\n"
-                   "W,2,,1,A,51.000000,9.000000,,0,1,3,0,65535,,0,0\r\n"
-                   "W,2,,2,B,51.100000,9.100000,,0,1,3,0,65535,,0,0\r\n";
+    return bytes; // the file's second route is not part of the saved one
 }
 
 } // namespace

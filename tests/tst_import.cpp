@@ -72,10 +72,12 @@ void TestImport::importsByExtension_data() {
     QTest::newRow("route beside waypoints and a track, .Gpx")
         << "say \"hi\" 'there'/x.Gpx" << readFile(data("mixed.gpx")) << "Alp tour" << 2
         << QStringList{"START", "PASS"};
-    // The converter writes 8-bit text; a comma in a name splits the field.
-    QTest::newRow("non-ASCII, comma and byte-order mark, .GPX")
-        << QStringLiteral("Fahrten/Küste ß.GPX") << readFile(data("names.gpx"))
-        << QStringLiteral("Küste") << 3 << QStringList{QStringLiteral("Brücke"), "Pier", "Ende"};
+    // The converter writes 8-bit text.
+    QTest::newRow("non-ASCII and byte-order mark, .GPX")
+        << QStringLiteral("Fahrten/Küste ß.GPX")
+        << readFile(data("names.gpx")).replace("Pier, north", "Pier north")
+        << QStringLiteral("Küste") << 3
+        << QStringList{QStringLiteral("Brücke"), "Pier north", "Ende"};
     QTest::newRow("124 points") << "routes/full.gpx" << readFile(data("full_124.gpx")) << "Full"
                                 << 124 << QStringList{"P001"};
     QTest::newRow(".RTE in a .gpx folder")
@@ -128,6 +130,8 @@ void TestImport::failuresChangeNothing_data() {
     row("more than 124 points", data("long_125.gpx"), "", format, "124");
     row("no route in the GPX file", data("no_route.gpx"), "", conversion, "no route");
     row("not a route file", data("not_a_route.rte"), "", format, "OziExplorer");
+    // The converter writes a comma in a name as it stands, which moves the fields after it.
+    row("comma in a name", data("names.gpx"), "", format, "latitude \" north\"");
     const QString gpx = data("mixed.gpx");
     row("converter not on PATH", gpx, "rv58-no-such-converter", conversion, "could not be started");
     row("converter exits with an error", gpx, "false", conversion, "status 1");

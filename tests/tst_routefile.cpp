@@ -6,9 +6,13 @@
 #include "route/RouteState.h"
 #include "route/RouteTable.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace fixtures;
 
@@ -19,6 +23,8 @@ private slots:
 
     void readsOrRefusesAndWritesBack_data();
     void readsOrRefusesAndWritesBack();
+    void namesWhatCannotBeRead_data();
+    void namesWhatCannotBeRead();
     void cellsKeepTheFieldsText();
 
     void checksRouteName_data();
@@ -62,64 +68,102 @@ void TestRouteFile::init() {
 
 void TestRouteFile::readsOrRefusesAndWritesBack_data() {
     QTest::addColumn<QByteArray>("bytes"); // null: no file at all
+    QTest::addColumn<int>("number");       // the route chosen
+    QTest::addColumn<int>("limit");        // most waypoints taken
+    QTest::addColumn<int>("routes");       // routes listed; -1: the listing refuses the file
     QTest::addColumn<int>("waypoints");    // -1: refused
     QTest::addColumn<int>("lines");
     QTest::addColumn<QString>("text");       // the last waypoint's name, or part of the refusal
     QTest::addColumn<QByteArray>("written"); // what the writer gives back unedited
-    auto row = [](const char* tag, const QByteArray& bytes, int waypoints, int lines,
-                  const QString& text, const QByteArray& written = QByteArray()) {
-        QTest::newRow(tag) << bytes << waypoints << lines << text
-                           << (written.isNull() ? bytes : written);
+    struct Choice {
+        int number = 1;
+        int limit = MaxRouteWaypoints;
     };
-    auto wpt = [](int number, const QByteArray& name) {
-        return waypointLine(number, name, "1", "2");
+    auto row = [](const char* tag, const QByteArray& bytes, int routes, int waypoints, int lines,
+                  const QString& text, const QByteArray& written = QByteArray(),
+                  Choice choice = {}) {
+        QTest::newRow(tag) << bytes << choice.number << choice.limit << routes << waypoints << lines
+                           << text << (written.isNull() ? bytes : written);
     };
-    auto route = [](int count) { return routeFile(count).mid(header().size()); };
+    auto wpt = [](int number, const QByteArray& name, const QByteArray& lat = "1",
+                  const QByteArray& lon = "2") { return waypointLine(number, name, lat, lon); };
+    auto third = [](const QByteArray& lat, const QByteArray& lon = "2") {
+        return routeFile(2) + waypointLine(3, "WP3", lat, lon);
+    };
+    auto route = [](int count, const QByteArray& name = "TESTROUTE") {
+        return routeFile(count, "\r\n", name).mid(header().size());
+    };
     const QByteArray others = QByteArray("\r\n").repeated(40);
-    const QByteArray bare =
+    const QByteArray full =
         routeFile(3) + QByteArray(MaxRouteFileBytes - routeFile(3).size(), '\n');
     QByteArray high;
     for (int b = 128; b < 256; ++b)
         high += char(b);
-    const QByteArray cutLine = wpt(2, QByteArray(300, 'N')).left(MaxRouteLineBytes) + '\n';
+    const QByteArray three = header() + route(2, "ONE") + "\r\n" + route(3, "TWO") + route(4);
 
-    row("CR LF", routeFile(3), 3, 8, "WP3");
-    row("LF", routeFile(3, "\n"), 3, 8, "WP3");
-    row("header only", header(), 0, 4, "");
-    row("124 waypoints, 129 line feeds", routeFile(124), 124, 129, "WP124");
-    row("124 waypoints among other lines", header() + others + route(124) + others, 124, 209,
-        "WP124");
-    row("empty last line is no waypoint", routeFile(3) + "\r\n", 3, 9, "WP3");
-    row("text after the last LF is not read", routeFile(3) + "W,1,,4,WP4", 3, 8, "WP3",
-        routeFile(3));
+    row("CR LF", routeFile(3), 1, 3, 8, "WP3");
+    row("LF", routeFile(3, "\n"), 1, 3, 8, "WP3");
+    row("header only", header(), 0, 0, 4, "");
+    row("one line without LF is a header", "OziExplorer Route File", 0, 0, 1, "");
+    row("124 waypoints", routeFile(124), 1, 124, 129, "WP124");
+    row("lines between records are not kept", header() + others + route(124) + others, 1, 124, 169,
+        "WP124", header() + others + route(124));
+    row("last line without LF is written back as read", routeFile(3) + "W,1,,4,WP4,1,2", 1, 4, 9,
+        "WP4");
+    row("a long line is read whole and reading goes on",
+        routeFile(1) + wpt(2, QByteArray(300, 'N')) + wpt(3, "LAST"), 1, 3, 8, "LAST");
     row("header text anywhere in line 1, lines starting with R or W in the header",
-        "xx OziExplorer Route yy\nR x\nW y\n4\n" + routeLine("X") + wpt(1, "ONE"), 1, 6, "ONE");
-    row("a long second route is not part of the first",
-        routeFile(2) + routeLine("LONG") + wpt(1, "X").repeated(200), 2, 208, "WP2");
+        "xx OziExplorer Route yy\nR x\nW y\n4\n" + routeLine("X") + wpt(1, "ONE"), 1, 1, 6, "ONE");
     row("waypoints ahead of the route line belong to it",
-        header() + wpt(1, "EARLY") + routeLine("X") + wpt(2, "LATE"), 2, 7, "LATE");
-    row("bytes above 127", header() + routeLine("X") + wpt(1, high), 1, 6,
+        header() + wpt(1, "EARLY") + routeLine("X") + wpt(2, "LATE"), 1, 2, 7, "LATE");
+    row("bytes above 127", header() + routeLine("X") + wpt(1, high), 1, 1, 6,
         QString::fromLatin1(high));
-    row("a 256-byte line is cut and ends the read",
-        routeFile(1) + wpt(2, QByteArray(300, 'N')) + wpt(3, "LOST"), 2, 7,
-        QString::fromLatin1(cutLine.mid(14)), routeFile(1) + cutLine);
-    row("a NUL ends the line and the read",
-        routeFile(1) + wpt(2, QByteArray("AB\0CD", 5)) + wpt(3, "LOST"), 2, 7, "AB\n",
-        routeFile(1) + "W,  1,  2,  2,AB\n");
-    row("4 MiB of nearly only bare line feeds", bare, 3, int(bare.count('\n')), "WP3");
+    row("exactly 4 MiB", full, 1, 3, 8, "WP3", routeFile(3));
+    row("coordinates: blanks, signs, a point at either end, the limits",
+        header() + routeLine("X") + wpt(1, "A", " -34.445850 ", "+8.5") + wpt(2, "B", "-.5", "5.") +
+            wpt(3, "C", "90", "-180") + "W,1,,4,D,-90.0,180\r\n",
+        1, 4, 9, "D");
+    row("three routes, the first", three, 3, 2, 7, "WP2", header() + route(2, "ONE"));
+    row("three routes, the middle", three, 3, 3, 8, "WP3", header() + route(3, "TWO"), {2});
+    row("three routes, the last", three, 3, 4, 9, "WP4", header() + route(4), {3});
+    row("a long route is taken whole when asked", routeFile(125), 1, 125, 130, "WP125", {},
+        {1, 200});
 
-    row("missing", QByteArray(), -1, 0, "");
-    row("empty", QByteArray(""), -1, 0, "");
-    row("no line feed", "OziExplorer Route File", -1, 0, "");
-    row("header in lower case", "oziexplorer route\n1\n2\n3\n", -1, 0, "");
-    row("125 waypoints, 130 line feeds", routeFile(125), -1, 0, "124");
-    row("125 waypoints among other lines", header() + others + route(125) + others, -1, 0, "124");
+    row("missing", QByteArray(), -1, -1, 0, "does not exist");
+    row("empty", QByteArray(""), -1, -1, 0, "empty");
+    row("header in lower case", "oziexplorer route\n1\n2\n3\n", -1, -1, 0, "OziExplorer");
+    row("NUL byte", routeFile(1) + wpt(2, QByteArray("AB\0CD", 5)), -1, -1, 0,
+        "Line 7 holds a NUL byte.");
+    row("4 MiB and a byte", full + "\n", -1, -1, 0,
+        "The file has 4,194,305 bytes, more than the 4,194,304 a route file may have.");
+    row("125 waypoints", routeFile(125), 1, -1, 0,
+        "The route has 125 waypoints, more than the 124 the device holds.");
+    row("125 waypoints among other lines", header() + others + route(125) + others, 1, -1, 0,
+        "125 waypoints");
+    row("a route beyond the list", three, 3, -1, 0, "The file holds 3 routes; there is no route 5.",
+        {}, {5});
+    row("no route 2 in a header", header(), 0, -1, 0, "holds 0 routes; there is no route 2", {},
+        {2});
+    row("latitude not a number", third(" north"), 1, -1, 0,
+        "Waypoint 3 has the latitude \" north\", not a number from -90 to 90.");
+    row("latitude beyond 90", third("90.000001"), 1, -1, 0, "latitude \"90.000001\"");
+    row("longitude beyond 180", third("1", "-180.5"), 1, -1, 0,
+        "Waypoint 3 has the longitude \"-180.5\", not a number from -180 to 180.");
+    row("a sign alone", third("-"), 1, -1, 0, "latitude \"-\"");
+    row("a point alone", third("1", " . "), 1, -1, 0, "longitude \" . \"");
+    row("two points", third("1.2.3"), 1, -1, 0, "latitude");
+    row("an exponent", third("1e1"), 1, -1, 0, "latitude");
+    row("a blank inside", third("- 1"), 1, -1, 0, "latitude");
+    row("no longitude", routeFile(2) + "W,1,,3,X,1\r\n", 1, -1, 0, "longitude \"\"");
 }
 
 // Each file is read over a route loaded before: nothing of that route may remain, and a
 // refused file must leave it entirely as it was.
 void TestRouteFile::readsOrRefusesAndWritesBack() {
     QFETCH(QByteArray, bytes);
+    QFETCH(int, number);
+    QFETCH(int, limit);
+    QFETCH(int, routes);
     QFETCH(int, waypoints);
     QFETCH(int, lines);
     QFETCH(QString, text);
@@ -130,13 +174,19 @@ void TestRouteFile::readsOrRefusesAndWritesBack() {
     if (!bytes.isNull())
         QVERIFY(writeFile(file, bytes));
 
+    QList<RouteListEntry> listed;
+    QCOMPARE(ListRoutes(bytes, listed) ? int(listed.size()) : -1, routes);
+    for (int n = 0; n < listed.size(); ++n)
+        QCOMPARE(listed.at(n).number, n + 1);
+
     QString reason;
     QElapsedTimer timer;
     timer.start();
-    const bool accepted = ReadRouteFile(file, *m_table, m_routeName, m_state, &reason);
+    const bool accepted =
+        ReadRouteFile(file, *m_table, m_routeName, m_state, &reason, nullptr, number, limit);
     QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
     if (waypoints < 0) {
-        QVERIFY2(!accepted && !reason.isEmpty() && reason.contains(text), qPrintable(reason));
+        QVERIFY2(!accepted && reason.contains(text), qPrintable(reason));
         QCOMPARE(snapshot(), before);
         return;
     }
@@ -149,11 +199,46 @@ void TestRouteFile::readsOrRefusesAndWritesBack() {
     QCOMPARE(m_table->cell(RouteTable::ColName, waypoints), waypoints ? text : "WPT Name");
     for (int row = 0; row <= waypoints; ++row)
         QCOMPARE(m_table->cell(RouteTable::ColNo, row), row ? QString::number(row) : "NO");
-    // Lines outside the route are kept in runs, not a piece each, so memory follows the size.
-    QVERIFY(m_state.RouteLineStore.size() <= waypoints + 4);
+    if (routes > 0) {
+        QCOMPARE(listed.at(number - 1).points, waypoints);
+        QCOMPARE(listed.at(number - 1).name.left(12), m_routeName);
+    }
     // Saving twice gives the same bytes: a rebuild leaves the lines as it found them.
     for (int pass = 0; pass < 2; ++pass)
         QCOMPARE(RebuildRouteLines(m_state, *m_table, m_routeName), written);
+}
+
+// Why a path cannot be read is told before it is opened: a fifo would otherwise block.
+void TestRouteFile::namesWhatCannotBeRead_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("missing") << "missing.rte"
+                             << "missing.rte does not exist.";
+    QTest::newRow("directory") << "folder.rte"
+                               << "folder.rte is a directory.";
+    QTest::newRow("fifo") << "fifo.rte"
+                          << "fifo.rte is not a regular file.";
+    // Root reads a file whatever its permissions say, so the row would pin nothing there.
+    if (geteuid() != 0)
+        QTest::newRow("no permission") << "locked.rte"
+                                       << "locked.rte cannot be read: permission denied.";
+}
+
+void TestRouteFile::namesWhatCannotBeRead() {
+    QFETCH(QString, name);
+    QFETCH(QString, why);
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.rte")));
+    QCOMPARE(mkfifo(QFile::encodeName(path("fifo.rte")).constData(), 0600), 0);
+    QVERIFY(writeFile(path("locked.rte"), routeFile(1)));
+    QVERIFY(QFile::setPermissions(path("locked.rte"), QFileDevice::WriteOwner));
+    QVERIFY(read(routeFile(2)));
+    QString reason;
+    ReadWholeFileResult result = ReadWholeFileResult::Ok;
+    QVERIFY(
+        !ReadRouteFile(path(qPrintable(name)), *m_table, m_routeName, m_state, &reason, &result));
+    QCOMPARE(reason, m_dir->filePath(why));
+    QCOMPARE(result, ReadWholeFileResult::CannotOpen);
+    QCOMPARE(m_state.waypointCount(), 2);
 }
 
 // Field text is taken as it stands but for the name rules: the route name is cut to 12
@@ -162,8 +247,8 @@ void TestRouteFile::readsOrRefusesAndWritesBack() {
 void TestRouteFile::cellsKeepTheFieldsText() {
     QVERIFY(read(header() + "R,1, My long route ,,\r\n" +
                  "W,1,,1,GRTP-001, 50.100000,  8.600000,date 7, 12\r\n" +
-                 "W,1,,2,GMLS-012,1.5\r\n" + "W,1,,3,ABGMLS-77,\r\n" + "W,1,,4,GRTP-1,\r\n" +
-                 "W,1,,5,ABCDEFGH,\r\n"));
+                 "W,1,,2,GMLS-012,1.5,2\r\n" + "W,1,,3,ABGMLS-77,0,0\r\n" +
+                 "W,1,,4,GRTP-1,0,0\r\n" + "W,1,,5,ABCDEFGH,0,0\r\n"));
     QCOMPARE(m_routeName, QStringLiteral(" My long rou"));
     QStringList cells;
     for (int row = 1; row <= 5; ++row)
@@ -171,10 +256,10 @@ void TestRouteFile::cellsKeepTheFieldsText() {
             cells << m_table->cell(column, row);
     // The line end stays with the last field; fields a short line does not have are empty.
     QCOMPARE(cells, QStringList({"GRT001",   " 50.100000", "  8.600000", "date 7", " 12\r\n",
-                                 "GML012",   "1.5\r\n",    "",           "",       "",
-                                 "ABG-77",   "\r\n",       "",           "",       "",
-                                 "GRTP-1",   "\r\n",       "",           "",       "",
-                                 "ABCDEFGH", "\r\n",       "",           "",       ""}));
+                                 "GML012",   "1.5",        "2\r\n",      "",       "",
+                                 "ABG-77",   "0",          "0\r\n",      "",       "",
+                                 "GRTP-1",   "0",          "0\r\n",      "",       "",
+                                 "ABCDEFGH", "0",          "0\r\n",      "",       ""}));
 }
 
 void TestRouteFile::checksRouteName_data() {
@@ -206,19 +291,20 @@ void TestRouteFile::checksRouteName() {
 // never is. Every other byte is written back as read.
 void TestRouteFile::writesEditedFieldsOnly() {
     const QByteArray head = header() + "\r\n";
-    const QByteArray shortLines = "W,1,,3,N3,5,6,7,8\r\nW,1,,4,N4\r\n";
+    const QByteArray shortLines = "W,1,,3,N3,5,6,7,8\r\nW,1,,4,N4,5,6\r\n";
     QVERIFY(read(head + routeLine("OLD") + waypointLine(1, "WP1", "1.0", "2.0") +
                  waypointLine(2, "WP2", "3.0", "4.0") + shortLines));
     for (int row : {1, 3})
         m_table->setCell(RouteTable::ColIcon, row, QStringLiteral("44"));
     for (int row : {2, 4})
         m_table->setCell(RouteTable::ColName, row, QStringLiteral("NEW"));
+    m_table->setCell(RouteTable::ColLongitude, 4, QStringLiteral("9"));
     m_table->setCell(RouteTable::ColDate, 2, QStringLiteral("never written"));
     const QString out = path("out.rte");
     QVERIFY(WriteRouteFile(out, RebuildRouteLines(m_state, *m_table, QStringLiteral("Route 1"))));
-    QCOMPARE(readFile(out), head + routeLine("Route 1") +
-                                waypointLine(1, "WP1", "1.0", "2.0", "44") +
-                                waypointLine(2, "NEW", "3.0", "4.0") + shortLines);
+    QCOMPARE(readFile(out),
+             head + routeLine("Route 1") + waypointLine(1, "WP1", "1.0", "2.0", "44") +
+                 waypointLine(2, "NEW", "3.0", "4.0") + "W,1,,3,N3,5,6,7,8\r\nW,1,,4,NEW,5,6\r\n");
     QVERIFY(read(head + "R,1,OLD\r\n"));
     QCOMPARE(RebuildRouteLines(m_state, *m_table, QStringLiteral("Route 1")), head + "R,1,OLD\r\n");
     QString error;

@@ -3,49 +3,18 @@
 #include "route/RouteState.h"
 #include "route/RouteTable.h"
 
+#include <QByteArrayView>
 #include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
 const int RouteTableColumns = 22;
 const int RouteNameLength = 12;
-
-// Where the next line from `pos` lies by the line-taking rule: up to and including the next
-// LF, at most MaxRouteLineBytes bytes before it. A longer line, or one that meets a NUL
-// first, is cut there, gets an LF of its own, and is marked as the last one read. Only the
-// place is found: most lines of a large file are no record, and copying each of them on
-// its own would cost an allocation per line.
-struct LineSpan {
-    qsizetype start = 0;
-    qsizetype length = 0; // bytes of the file, the LF included when the line is whole
-    bool cut = false;
-};
-
-LineSpan findLine(const QByteArray& bytes, qsizetype& pos, bool& last) {
-    const qsizetype start = pos;
-    const qsizetype limit = qMin<qsizetype>(bytes.size(), start + MaxRouteLineBytes);
-    for (qsizetype i = start; i < limit; ++i) {
-        const char c = bytes.at(i);
-        if (c == '\n') {
-            pos = i + 1;
-            last = false;
-            return {start, pos - start, false};
-        }
-        if (c == '\0') {
-            last = true;
-            return {start, i - start, true};
-        }
-    }
-    last = true;
-    return {start, limit - start, true};
-}
-
-QByteArray lineText(const QByteArray& bytes, const LineSpan& span) {
-    QByteArray line = bytes.mid(span.start, span.length);
-    if (span.cut)
-        line += '\n';
-    return line;
-}
 
 QString fieldText(const QList<QByteArray>& fields, int index) {
     return index < fields.size() ? QString::fromLatin1(fields.at(index)) : QString();
@@ -64,7 +33,118 @@ LineKind kindOf(const char* line, qsizetype length) {
     return LineKind::Other;
 }
 
+// Goes once over the lines of a file: each runs up to and including its LF, the last one to
+// the end of the file with or without an LF. `visit` gets the line's place, its kind and the
+// route it belongs to: 0 for the header ahead of the first record line, then from 1, each R
+// line starting the next route, except that the first R line also takes the W lines that
+// stand ahead of it. Only places are passed: most lines of a large file are no record, and
+// copying each of them would cost an allocation per line.
+template <class Visit> int scanLines(const QByteArray& bytes, Visit visit) {
+    const char* data = bytes.constData();
+    const qsizetype size = bytes.size();
+    int route = 0;
+    bool routeHasRouteLine = false;
+    for (qsizetype start = 0; start < size;) {
+        const void* lf = std::memchr(data + start, '\n', size_t(size - start));
+        const qsizetype end = lf ? static_cast<const char*>(lf) - data + 1 : size;
+        const LineKind kind = kindOf(data + start, end - start);
+        if (kind == LineKind::Route) {
+            if (route == 0 || routeHasRouteLine)
+                ++route;
+            routeHasRouteLine = true;
+        } else if (kind == LineKind::Waypoint && route == 0) {
+            route = 1;
+        }
+        visit(start, end - start, kind, route);
+        start = end;
+    }
+    return route;
+}
+
+// The text of a field without the line end that a last field carries.
+QByteArray withoutLineEnd(QByteArray field) {
+    if (field.endsWith('\n'))
+        field.chop(1);
+    if (field.endsWith('\r'))
+        field.chop(1);
+    return field;
+}
+
+// Numbers are shown with a comma between thousands, whatever the user's locale.
+QString groupedNumber(qint64 value) {
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::DefaultNumberOptions);
+    return c.toString(value);
+}
+
+QString tooLarge(qint64 size) {
+    return QStringLiteral("The file has %1 bytes, more than the %2 a route file may have.")
+        .arg(groupedNumber(size), groupedNumber(MaxRouteFileBytes));
+}
+
+// A coordinate is a decimal number in the C locale: blanks around it, an optional sign,
+// digits with at most one point (".5" and "5." are numbers, a sign or point alone is not),
+// and no exponent. A last field may carry the line end.
+bool isCoordinate(const QByteArray& field, bool lastField, double limit) {
+    const QByteArray text = (lastField ? withoutLineEnd(field) : field).trimmed();
+    qsizetype i = text.startsWith('+') || text.startsWith('-') ? 1 : 0;
+    int digits = 0;
+    int points = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text.at(i);
+        if (c >= '0' && c <= '9')
+            ++digits;
+        else if (c == '.')
+            ++points;
+        else
+            return false;
+    }
+    if (digits == 0 || points > 1)
+        return false;
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok && value >= -limit && value <= limit;
+}
+
+// What makes a whole file unusable, whichever route is wanted; empty when there is none.
+QString checkWholeFile(const QByteArray& bytes) {
+    if (bytes.isEmpty())
+        return QStringLiteral("The file is empty.");
+    if (bytes.size() > MaxRouteFileBytes)
+        return tooLarge(bytes.size());
+    const qsizetype nul = bytes.indexOf('\0');
+    if (nul >= 0) {
+        const auto lineFeeds = std::count(bytes.constBegin(), bytes.constBegin() + nul, '\n');
+        return QStringLiteral("Line %1 holds a NUL byte.").arg(lineFeeds + 1);
+    }
+    const qsizetype firstEnd = bytes.indexOf('\n');
+    if (!QByteArrayView(bytes)
+             .first(firstEnd < 0 ? bytes.size() : firstEnd)
+             .contains("OziExplorer Route"))
+        return QStringLiteral("The first line does not name an OziExplorer route file.");
+    return QString();
+}
+
+bool refuse(QString* reason, const QString& why) {
+    if (reason)
+        *reason = why;
+    return false;
+}
+
 } // namespace
+
+QString CheckReadableFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("%1 does not exist.").arg(path);
+    if (info.isDir())
+        return QStringLiteral("%1 is a directory.").arg(path);
+    if (!info.isFile())
+        return QStringLiteral("%1 is not a regular file.").arg(path);
+    if (!info.isReadable())
+        return QStringLiteral("%1 cannot be read: permission denied.").arg(path);
+    return QString();
+}
 
 ReadWholeFileResult ReadWholeFile(const QString& path, QByteArray& bytes, qint32& count) {
     bytes.clear();
@@ -73,8 +153,8 @@ ReadWholeFileResult ReadWholeFile(const QString& path, QByteArray& bytes, qint32
     if (!file.open(QIODevice::ReadOnly))
         return ReadWholeFileResult::CannotOpen;
     // The size is only a hint: a file that grows or shrinks while it is read is read as it
-    // stands, never beyond the cap.
-    bytes = file.read(MaxRouteFileBytes);
+    // stands, never beyond one byte more than a route file may have.
+    bytes = file.read(MaxRouteFileBytes + 1);
     if (file.error() != QFileDevice::NoError) {
         bytes.clear();
         return ReadWholeFileResult::ReadFault;
@@ -93,73 +173,106 @@ QByteArray ShortenWaypointName(const QByteArray& name) {
     return name;
 }
 
-bool ParseRouteFile(const QByteArray& bytes, ParsedRoute& route, QString* reason) {
-    auto refuse = [reason](const QString& why) {
-        if (reason)
-            *reason = why;
-        return false;
-    };
+bool ListRoutes(const QByteArray& bytes, QList<RouteListEntry>& routes, QString* reason) {
+    routes.clear();
+    const QString unusable = checkWholeFile(bytes);
+    if (!unusable.isEmpty())
+        return refuse(reason, unusable);
+    scanLines(bytes, [&](qsizetype start, qsizetype length, LineKind kind, int number) {
+        if (kind == LineKind::Other)
+            return;
+        if (number > routes.size()) {
+            RouteListEntry entry;
+            entry.number = number;
+            routes.append(entry);
+        }
+        if (kind == LineKind::Waypoint) {
+            ++routes.last().points;
+            return;
+        }
+        const QList<QByteArray> fields = SplitFields(bytes.mid(start, length));
+        if (fields.size() > 2)
+            routes.last().name = QString::fromLatin1(
+                fields.size() == 3 ? withoutLineEnd(fields.at(2)) : fields.at(2));
+    });
+    return true;
+}
+
+bool ParseRouteFile(const QByteArray& bytes, ParsedRoute& route, QString* reason, int number,
+                    int maxWaypoints) {
     route = ParsedRoute();
-    if (bytes.isEmpty())
-        return refuse(QStringLiteral("The file is empty."));
-    const qsizetype lineFeeds = bytes.count('\n');
-    if (lineFeeds == 0)
-        return refuse(QStringLiteral("The file holds no complete line."));
+    const QString unusable = checkWholeFile(bytes);
+    if (!unusable.isEmpty())
+        return refuse(reason, unusable);
 
-    bool routeSeen = false;
-    bool routeEnded = false;
-    QByteArray otherRun; // lines outside the route, kept together as one piece
-    auto flushOther = [&]() {
-        if (!otherRun.isEmpty()) {
-            route.lines.append(otherRun);
-            otherRun.clear();
-        }
+    struct Span {
+        qsizetype start;
+        qsizetype length;
+        LineKind kind;
     };
+    qsizetype headerEnd = 0;
+    int headerLines = 0;
+    QList<Span> own; // the chosen route's lines, collected up to the waypoint limit
+    int waypoints = 0;
+    const int routes =
+        scanLines(bytes, [&](qsizetype start, qsizetype length, LineKind kind, int in) {
+            if (in == 0) {
+                headerEnd = start + length;
+                ++headerLines;
+            } else if (in == number && kind != LineKind::Other) {
+                if (kind == LineKind::Waypoint && ++waypoints > maxWaypoints)
+                    return;
+                own.append({start, length, kind});
+            }
+        });
+    // A file without any record line is a route of its own: the header and no waypoint.
+    if (number < 1 || number > qMax(routes, 1))
+        return refuse(reason, QStringLiteral("The file holds %1; there is no route %2.")
+                                  .arg(routes == 1 ? QStringLiteral("1 route")
+                                                   : QStringLiteral("%1 routes").arg(routes))
+                                  .arg(number));
+    if (waypoints > maxWaypoints)
+        return refuse(reason, QStringLiteral("The route has %1 waypoints, more than the %2 the "
+                                             "device holds.")
+                                  .arg(waypoints)
+                                  .arg(maxWaypoints));
 
-    qsizetype pos = 0;
-    bool last = false;
-    for (qsizetype i = 0; i < lineFeeds && !last; ++i) {
-        const LineSpan span = findLine(bytes, pos, last);
-        if (i == 0 && !lineText(bytes, span).contains("OziExplorer Route"))
-            return refuse(QStringLiteral("The first line does not name an OziExplorer route "
-                                         "file."));
-        ++route.takenLines;
-        const LineKind kind = kindOf(bytes.constData() + span.start, span.length);
-        const bool inRoute =
-            !routeEnded && kind != LineKind::Other && !(kind == LineKind::Route && routeSeen);
-        if (kind == LineKind::Route && routeSeen)
-            routeEnded = true;
-        if (!inRoute) {
-            otherRun.append(bytes.constData() + span.start, span.length);
-            if (span.cut)
-                otherRun.append('\n');
-            continue;
-        }
-        flushOther();
-        const QByteArray line = lineText(bytes, span);
+    if (headerEnd > 0)
+        route.lines.append(bytes.left(headerEnd));
+    route.keptLines = headerLines + int(own.size());
+    for (const Span& span : own) {
+        const QByteArray line = bytes.mid(span.start, span.length);
         const int piece = int(route.lines.size());
         route.lines.append(line);
         const QList<QByteArray> fields = SplitFields(line);
-        if (kind == LineKind::Route) {
-            routeSeen = true;
+        if (span.kind == LineKind::Route) {
             route.routeLine = piece;
             route.hasRouteName = fields.size() > 2;
             route.routeName = fieldText(fields, 2).left(RouteNameLength);
             continue;
         }
-        if (route.waypointLines.size() == MaxRouteWaypoints)
-            return refuse(QStringLiteral("The route has more than %1 waypoints, more than the "
-                                         "device holds.")
-                              .arg(MaxRouteWaypoints));
         route.waypointLines.append(piece);
         const int row = int(route.waypointLines.size());
+        const struct {
+            int field;
+            const char* what;
+            double limit;
+        } coordinates[] = {{5, "latitude", 90}, {6, "longitude", 180}};
+        for (const auto& c : coordinates) {
+            const QByteArray field = fields.value(c.field);
+            if (!isCoordinate(field, c.field == fields.size() - 1, c.limit))
+                return refuse(reason,
+                              QStringLiteral("Waypoint %1 has the %2 \"%3\", not a number from "
+                                             "-%4 to %4.")
+                                  .arg(QString::number(row), QLatin1String(c.what),
+                                       QString::fromLatin1(withoutLineEnd(field)),
+                                       QString::number(c.limit)));
+        }
         route.rows.append({QString::number(row),
-                           QString::fromLatin1(ShortenWaypointName(
-                               fields.size() > 4 ? fields.at(4) : QByteArray())),
+                           QString::fromLatin1(ShortenWaypointName(fields.value(4))),
                            fieldText(fields, 5), fieldText(fields, 6), fieldText(fields, 7),
                            fieldText(fields, 8)});
     }
-    flushOther();
     return true;
 }
 
@@ -180,12 +293,17 @@ void TakeOverRoute(ParsedRoute&& route, quint32 fileSize, RouteTable& table, QSt
     state.RouteLineStore = std::move(route.lines);
     state.routeLine = route.routeLine;
     state.waypointLines = std::move(route.waypointLines);
-    state.takenLines = route.takenLines;
+    state.keptLines = route.keptLines;
     state.loadedFileSize = fileSize;
 }
 
 bool ReadRouteFile(const QString& path, RouteTable& table, QString& routeName, RouteState& state,
-                   QString* reason, ReadWholeFileResult* read) {
+                   QString* reason, ReadWholeFileResult* read, int number, int maxWaypoints) {
+    if (read)
+        *read = ReadWholeFileResult::CannotOpen;
+    const QString unreadable = CheckReadableFile(path);
+    if (!unreadable.isEmpty())
+        return refuse(reason, unreadable);
     QByteArray bytes;
     qint32 count = 0;
     const ReadWholeFileResult result = ReadWholeFile(path, bytes, count);
@@ -210,8 +328,11 @@ bool ReadRouteFile(const QString& path, RouteTable& table, QString& routeName, R
             *reason = QString::fromLatin1(why);
         return false;
     }
+    // Only one byte more than allowed was read; the message gives the file's whole size.
+    if (bytes.size() > MaxRouteFileBytes)
+        return refuse(reason, tooLarge(qMax<qint64>(QFileInfo(path).size(), bytes.size())));
     ParsedRoute route;
-    if (!ParseRouteFile(bytes, route, reason))
+    if (!ParseRouteFile(bytes, route, reason, number, maxWaypoints))
         return false;
     TakeOverRoute(std::move(route), quint32(count), table, routeName, state);
     return true;

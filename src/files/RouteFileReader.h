@@ -11,9 +11,12 @@
 //   W,  1,  1,  1,WPT001, 50.123456,   8.654321,40000.00000,  0, 1, 3,0,65535,,0,0
 //
 // Field 2 of the "R" line is the route name; fields 4 to 8 of a "W" line are the waypoint's
-// name, latitude, longitude, date and icon number. Every line is kept byte for byte so the
-// writer can give back what it does not change.
+// name, latitude, longitude, date and icon number. A file may hold several routes, each an
+// R line with its W lines; one is chosen. Its lines and the header ahead of the first record
+// are kept byte for byte so the writer can give back what it does not change.
 #pragma once
+
+#include "files/RouteList.h"
 
 #include <QByteArray>
 #include <QList>
@@ -32,13 +35,18 @@ enum class ReadWholeFileResult {
     Empty = 3,      // nothing was read
 };
 
-// Files are read up to this many bytes; the rest is never read.
+// A route file may have at most this many bytes; a larger one is refused.
 constexpr qint64 MaxRouteFileBytes = 4194304;
-// A route holds at most this many waypoints; a longer one is refused.
+// The device holds at most this many waypoints; a longer route is refused unless the caller
+// asks for more (to have it fitted afterwards).
 constexpr int MaxRouteWaypoints = 124;
-// The line-taking rule cuts a line at this many bytes and ends the read there.
-constexpr int MaxRouteLineBytes = 256;
 
+// Why the file at `path` cannot be read, in a sentence naming it, or the empty text when it
+// is a regular file that can be opened for reading. Checked before any open, so a fifo or
+// device never blocks the caller.
+QString CheckReadableFile(const QString& path);
+
+// Reads at most MaxRouteFileBytes + 1 bytes: enough to tell a file that is too large.
 ReadWholeFileResult ReadWholeFile(const QString& path, QByteArray& bytes, qint32& count);
 
 // The fields of a line, divided at every comma; the last carries the line end.
@@ -48,21 +56,28 @@ QList<QByteArray> SplitFields(const QByteArray& line);
 // first three and last three characters.
 QByteArray ShortenWaypointName(const QByteArray& name);
 
-// One route file taken apart, before anything outside the reader is touched.
+// One route of a file taken apart, before anything outside the reader is touched.
 struct ParsedRoute {
-    QList<QByteArray> lines;  // the file in pieces, as RouteState::RouteLineStore keeps it
+    QList<QByteArray> lines;  // the kept lines in pieces, as RouteState::RouteLineStore holds them
     int routeLine = -1;       // piece of the route line, -1 when there is none
     QList<int> waypointLines; // piece of the line of table row r at r - 1
-    int takenLines = 0;       // lines taken from the file
+    int keptLines = 0;        // lines kept: the header's and the route's own
     bool hasRouteName = false;
     QString routeName; // field 2 of the route line, cut to 12 characters
     // Per waypoint: "NO", "WPT Name", "Latitude", "Longitude", "Date", "Icon".
     QVector<std::array<QString, 6>> rows;
 };
 
-// Takes a whole file's bytes apart. On false, `reason` says why in a sentence a user can
-// act on, and `route` is to be thrown away.
-bool ParseRouteFile(const QByteArray& bytes, ParsedRoute& route, QString* reason = nullptr);
+// The routes a file holds, in file order: each R line with the W lines up to the next R line;
+// W lines ahead of the first R line belong to route 1. Refuses only what makes the whole file
+// unusable (size, NUL byte, header); a file without any record line lists no route.
+bool ListRoutes(const QByteArray& bytes, QList<RouteListEntry>& routes, QString* reason = nullptr);
+
+// Takes route `number` (from 1) of a whole file's bytes: the header (every line ahead of the
+// first record line) and that route's own lines, each byte for byte. On false, `reason`
+// says why in a sentence a user can act on, and `route` is to be thrown away.
+bool ParseRouteFile(const QByteArray& bytes, ParsedRoute& route, QString* reason = nullptr,
+                    int number = 1, int maxWaypoints = MaxRouteWaypoints);
 
 // Hands a parsed route over to the table, the route name and the route state.
 void TakeOverRoute(ParsedRoute&& route, quint32 fileSize, RouteTable& table, QString& routeName,
@@ -72,4 +87,5 @@ void TakeOverRoute(ParsedRoute&& route, quint32 fileSize, RouteTable& table, QSt
 // the three has changed; `reason`, when given, says why, and `read`, when given, tells a
 // file that could not be read at all from one that was read and refused.
 bool ReadRouteFile(const QString& path, RouteTable& table, QString& routeName, RouteState& state,
-                   QString* reason = nullptr, ReadWholeFileResult* read = nullptr);
+                   QString* reason = nullptr, ReadWholeFileResult* read = nullptr, int number = 1,
+                   int maxWaypoints = MaxRouteWaypoints);

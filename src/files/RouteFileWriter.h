@@ -1,5 +1,5 @@
-// Writing a route file for the device: the lines last read, with the route name and the
-// name, latitude, longitude and icon of each waypoint line put in from the table.
+// Writing a route file for the device: the header and route lines last read, with the route name
+// and the name, latitude, longitude and icon of each waypoint line put in from the table.
 #pragma once
 
 #include <QByteArray>

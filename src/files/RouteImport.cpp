@@ -51,8 +51,9 @@ ImportOutcome ImportRoute(const QString& path, RouteTable& table, QString& route
     case RouteFileType::Unknown:
         return failure("Unknow file type error.");
     case RouteFileType::Rte: {
-        if (!QFileInfo(path).isFile())
-            return failure(RteErrorText, QStringLiteral("%1 does not exist.").arg(path));
+        const QString unreadable = CheckReadableFile(path);
+        if (!unreadable.isEmpty())
+            return failure(RteErrorText, unreadable);
         return loadRouteFile(path, RteErrorText, table, routeName, state);
     }
     case RouteFileType::Gpx:
