@@ -46,20 +46,22 @@ QStringList records(const QByteArray& file) {
     return out;
 }
 
-// The place of point i of `count` on a zigzag of 124 corners; the points between two
+// The place of point i of `count` on a staircase of 124 corners; the points between two
 // corners lie on the straight leg, so reducing the route to 124 points keeps the corners.
+// Each leg keeps either the latitude or the longitude, so a point matched by one of them
+// alone is taken for the wrong one.
 QList<int> corners(int count) {
     QList<int> indices;
     for (int k = 0; k < MaxRouteWaypoints; ++k)
         indices << qRound(k * (count - 1) / double(MaxRouteWaypoints - 1));
     return indices;
 }
-QPointF zigzag(int i, int count) {
+QPointF staircase(int i, int count) {
     const QList<int> c = corners(count);
     const int leg = qMax(0, int(std::upper_bound(c.begin(), c.end(), i) - c.begin()) - 1);
     const int to = qMin(leg + 1, int(c.size()) - 1);
     const double t = to == leg ? 0 : (i - c[leg]) / double(c[to] - c[leg]);
-    auto corner = [](int k) { return QPointF(47 + k * 0.01, 8 + (k % 2) * 0.01); };
+    auto corner = [](int k) { return QPointF(47 + (k + 1) / 2 * 0.01, 8 + k / 2 * 0.01); };
     return corner(leg) + (corner(to) - corner(leg)) * t;
 }
 
@@ -344,7 +346,7 @@ void TestImport::fitsLongRoutes_data() {
     // The logger stood still at the end: the kept end is the last point, not its twin.
     QByteArray track = "<trk><trkseg>";
     for (int i = 0; i < 600; ++i) {
-        const QPointF p = zigzag(qMin(i, 598), 599);
+        const QPointF p = staircase(qMin(i, 598), 599);
         track += QStringLiteral("<trkpt lat=\"%1\" lon=\"%2\"/>")
                      .arg(p.x(), 0, 'f', 7)
                      .arg(p.y(), 0, 'f', 7)
@@ -357,7 +359,7 @@ void TestImport::fitsLongRoutes_data() {
     // Seven decimals, which the converter rounds to six when it writes the kept points.
     QByteArray rte = header() + routeLine("LONG");
     for (int i = 0; i < 300; ++i) {
-        const QPointF p = zigzag(i, 300);
+        const QPointF p = staircase(i, 300);
         rte += waypointLine(i + 1, "W" + QByteArray::number(i),
                             " " + QByteArray::number(p.x() + 4e-7, 'f', 7),
                             QByteArray::number(p.y(), 'f', 5) + "  ");

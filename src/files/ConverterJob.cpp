@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QSignalBlocker>
 #include <QTemporaryDir>
-#include <QtNumeric>
 
 #include <utility>
 
@@ -45,22 +44,16 @@ struct Place {
 };
 
 // The latitude and longitude of each waypoint line, fields 5 and 6 as the reader divides
-// a line; a field that is no number gives a place that matches nothing.
+// a line.
 QList<Place> waypointPlaces(const QByteArray& bytes) {
     QList<Place> places;
     for (const QByteArray& line : bytes.split('\n')) {
         if (!line.startsWith("W,"))
             continue;
         const QList<QByteArray> fields = SplitFields(line);
-        bool latOk = false;
-        bool lonOk = false;
         Place place;
-        if (fields.size() > 6) {
-            place.lat = fields.at(5).trimmed().toDouble(&latOk);
-            place.lon = fields.at(6).trimmed().toDouble(&lonOk);
-        }
-        if (!latOk || !lonOk)
-            place.lat = qQNaN();
+        if (fields.size() > 6)
+            place = {fields.at(5).trimmed().toDouble(), fields.at(6).trimmed().toDouble()};
         places << place;
     }
     return places;
@@ -160,7 +153,6 @@ void ConverterJob::startNextRun() {
     }
     const Run& run = m_runs.at(m_nextRun);
     m_errorOutput.clear();
-    m_errorOutputCut = false;
     m_timedOut = false;
     m_process.setProgram(m_converter.program());
     m_process.setArguments(run.arguments);
@@ -176,10 +168,8 @@ void ConverterJob::startNextRun() {
 void ConverterJob::collectErrorOutput() {
     m_errorOutput += m_process.readAllStandardError();
     // Cut only now and then, so a converter that prints a lot costs no copy per read.
-    if (m_errorOutput.size() > 2 * MaxErrorOutputBytes) {
+    if (m_errorOutput.size() > 2 * MaxErrorOutputBytes)
         m_errorOutput.remove(0, m_errorOutput.size() - MaxErrorOutputBytes);
-        m_errorOutputCut = true;
-    }
 }
 
 void ConverterJob::onTimeout() {
@@ -269,13 +259,11 @@ void ConverterJob::complete() {
 }
 
 void ConverterJob::fail(const QString& reason) {
-    QString errorOutput = QString::fromLocal8Bit(m_errorOutput.right(MaxErrorOutputBytes));
-    errorOutput = errorOutput.trimmed();
+    const QString errorOutput =
+        QString::fromLocal8Bit(m_errorOutput.right(MaxErrorOutputBytes)).trimmed();
     m_details = reason;
-    if (!errorOutput.isEmpty()) {
-        const bool cut = m_errorOutputCut || m_errorOutput.size() > MaxErrorOutputBytes;
-        m_details += QLatin1Char('\n') + (cut ? QStringLiteral("...") : QString()) + errorOutput;
-    }
+    if (!errorOutput.isEmpty())
+        m_details += QLatin1Char('\n') + errorOutput;
     end(Status::Failed);
 }
 

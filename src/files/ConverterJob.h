@@ -85,7 +85,6 @@ private:
     QList<QByteArray> m_outputs; // per run ended, null when it wrote no file
     QByteArray m_input;          // the route file to fit
     QByteArray m_errorOutput;
-    bool m_errorOutputCut = false;
     bool m_timedOut = false;
 
     Status m_status = Status::Idle;
