@@ -25,6 +25,39 @@ QStringList GpsBabelConverter::arguments(const QString& gpxPath, const QString& 
             rtePath};
 }
 
+QStringList GpsBabelConverter::trackArguments(const QString& gpxPath, const QString& rtePath) {
+    // The GPX reader takes in everything, so routes and waypoints are dropped first: the
+    // file then holds the tracks alone, numbered from 1, and no side file is written.
+    return {QStringLiteral("-t"),
+            QStringLiteral("-i"),
+            QStringLiteral("gpx"),
+            QStringLiteral("-f"),
+            gpxPath,
+            QStringLiteral("-x"),
+            QStringLiteral("nuketypes,waypoints,routes"),
+            QStringLiteral("-x"),
+            QStringLiteral("transform,rte=trk,del"),
+            QStringLiteral("-o"),
+            QStringLiteral("ozi"),
+            QStringLiteral("-F"),
+            rtePath};
+}
+
+QStringList GpsBabelConverter::fitArguments(const QString& inPath, const QString& outPath,
+                                            int pointCount) {
+    return {QStringLiteral("-r"),
+            QStringLiteral("-i"),
+            QStringLiteral("ozi"),
+            QStringLiteral("-f"),
+            inPath,
+            QStringLiteral("-x"),
+            QStringLiteral("simplify,count=%1").arg(pointCount),
+            QStringLiteral("-o"),
+            QStringLiteral("ozi"),
+            QStringLiteral("-F"),
+            outPath};
+}
+
 bool GpsBabelConverter::convert(const QString& gpxPath, const QString& rtePath) {
     m_exitCode = -1;
     m_errorOutput.clear();

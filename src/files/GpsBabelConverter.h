@@ -17,6 +17,12 @@ public:
 
     // The argument list for converting the routes of `gpxPath` into `rtePath`.
     static QStringList arguments(const QString& gpxPath, const QString& rtePath);
+    // The argument list for writing only the tracks of `gpxPath` into `rtePath`, each made
+    // a route by the converter's own filter. Without tracks it writes no file.
+    static QStringList trackArguments(const QString& gpxPath, const QString& rtePath);
+    // The argument list for reducing the route in route file `inPath` to at most
+    // `pointCount` of its points, written to `outPath`.
+    static QStringList fitArguments(const QString& inPath, const QString& outPath, int pointCount);
 
     // Runs the converter and waits for it to end, at most the timeout. True when it
     // started, ended by itself with status 0 and left `rtePath` behind.
