@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <signal.h>
 #include <sys/stat.h>
 
 using namespace fixtures;
@@ -106,6 +107,18 @@ private slots:
                                   << path(target) + " is not a regular file.";
         QTest::newRow("directory") << QStringList{"convert", in, "-o", m_dir.path()} << 1
                                    << "RTE file write error." << m_dir.path() + " is a directory.";
+        const QString twoRoutes = QStringLiteral(RV58_TEST_DATA "/two_routes.gpx");
+        QTest::newRow("route beyond the list")
+            << QStringList{"show", twoRoutes, "--route", "3"} << 2
+            << "rv58route-cli: --route 3: the file holds 2 route(s); --routes lists them"
+            << QString();
+        QTest::newRow("route 0") << QStringList{"show", twoRoutes, "--route", "0"} << 2
+                                 << "rv58route-cli: --route takes a whole number from 1"
+                                 << QString();
+        QTest::newRow("long route without --fit")
+            << QStringList{"show", RV58_TEST_DATA "/long_125.gpx"} << 1
+            << "Route File Format Error!"
+            << "The route has 125 waypoints, more than the 124 the device holds.";
         QTest::newRow("option of the other command")
             << QStringList{"show", in, "-o", path("out.rte")} << 2
             << "rv58route-cli: unknown option '-o'" << QString();
@@ -121,11 +134,12 @@ private slots:
         QCOMPARE(QString::fromUtf8(r.err).section(QLatin1Char('\n'), 0, 0), firstLine);
         if (!details.isEmpty())
             QCOMPARE(QString::fromUtf8(r.err).section(QLatin1Char('\n'), 1, 1), details);
-        if (status == 2) { // a usage error goes on with the usage text that --help prints
+        if (status == 2) { // a usage error goes on with the usage lines that --help begins with
             const Run help = run({QStringLiteral("--help")});
             QCOMPARE(help.status, 0);
-            QVERIFY(help.out.startsWith("usage: rv58route-cli show ROUTE.gpx|ROUTE.rte"));
-            QCOMPARE(r.err.mid(r.err.indexOf('\n') + 1), help.out);
+            const QByteArray usage = r.err.mid(r.err.indexOf('\n') + 1);
+            QVERIFY(usage.startsWith("usage: rv58route-cli show ROUTE.gpx|ROUTE.rte"));
+            QVERIFY(help.out.startsWith(usage + '\n'));
         }
         QVERIFY(r.out.isEmpty());
         QCOMPARE(readFile(path("old.rte")), QByteArray("old bytes")); // never half-written
@@ -171,6 +185,16 @@ private slots:
                           "\"mile\",\"waypoint_count\":1,\"waypoints\":[{\"date\":\"40000.00000\","
                           "\"icon\":\"3\",\"lat\":\"1.0\",\"leg\":\"\",\"lon\":\"2.0\",\"name\":"
                           "\"A\\u001b[2J\xe2\x82\xac\xc2\x81\",\"no\":\"1\",\"total\":\"\"}]}\n");
+        const QString mixed = QStringLiteral(RV58_TEST_DATA "/mixed.gpx");
+        QTest::newRow("routes, then tracks") << QStringList{"show", mixed, "--routes"}
+                                             << QByteArray("NO  Name      Points  Kind\n"
+                                                           "1   Alp tour  2       route\n"
+                                                           "2   Walked    2       track\n");
+        QTest::newRow("routes as JSON")
+            << QStringList{"show", "--routes", "--json", mixed}
+            << QByteArray("{\"routes\":[{\"kind\":\"route\",\"name\":\"Alp tour\",\"number\":1,"
+                          "\"points\":2},{\"kind\":\"track\",\"name\":\"Walked\",\"number\":2,"
+                          "\"points\":2}]}\n");
         QTest::newRow("device file to standard output")
             << QStringList{"convert", path("in.rte"), "-o", "-"} << routeFile(3, "\r\n", "Hills");
     }
@@ -200,6 +224,43 @@ private slots:
             << rhine("START TURN01 FINISH", "0 0 0");
         QTest::newRow("icon macro") << gpx << name + QStringList{"--icon", "44", "--icon-macro"}
                                     << rhine("GRT001 MILL WEIR", "44 44 44");
+        QTest::newRow("the second route alone")
+            << gpx << QStringList{"--route", "2"}
+            << header() + "R,2,Back,,\r\n"
+                          "W,2,,1,A,51.000000,9.000000,,0,1,3,0,65535,,0,0\r\n"
+                          "W,2,,2,B,51.100000,9.100000,,0,1,3,0,65535,,0,0\r\n";
+    }
+
+    // Ctrl+C or SIGTERM during a conversion ends the converter and leaves no folder behind.
+    void interruptEndsTheConversion_data() {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("status");
+        QTest::newRow("Ctrl+C") << int(SIGINT) << 130;
+        QTest::newRow("SIGTERM") << int(SIGTERM) << 143;
+    }
+
+    void interruptEndsTheConversion() {
+        QFETCH(int, signal);
+        QFETCH(int, status);
+        QTemporaryDir bin, temp;
+        const QString started = bin.filePath(QStringLiteral("pid"));
+        const QString converter = bin.filePath(QStringLiteral("gpsbabel"));
+        QVERIFY(writeFile(converter, "#!/bin/sh\necho $$ > '" + QFile::encodeName(started) +
+                                         "'\nexec sleep 30\n"));
+        QVERIFY(QFile::setPermissions(converter, QFile::ReadOwner | QFile::ExeOwner));
+        QProcess cli;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PATH"), bin.path() + QLatin1Char(':') + env.value("PATH"));
+        env.insert(QStringLiteral("TMPDIR"), temp.path());
+        cli.setProcessEnvironment(env);
+        cli.start(QStringLiteral(RV58_CLI), {"show", RV58_TEST_DATA "/mixed.gpx"});
+        QTRY_VERIFY_WITH_TIMEOUT(readFile(started).endsWith('\n'), 10000);
+        QCOMPARE(::kill(pid_t(cli.processId()), signal), 0);
+        QVERIFY(cli.waitForFinished(10000));
+        QCOMPARE(cli.exitCode(), status);
+        QCOMPARE(::kill(pid_t(readFile(started).trimmed().toLongLong()), 0), -1);
+        QCOMPARE(QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
     }
 
     // Each result replaces an existing file whole, through a link to it.

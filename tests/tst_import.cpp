@@ -93,8 +93,9 @@ private slots:
     void interruptsBecomeSignals();
 
 private:
-    ImportOutcome import(const QString& path, const GpsBabelConverter& converter = {}) {
-        return ImportRoute(path, *m_table, m_routeName, m_state, converter);
+    ImportOutcome import(const QString& path, const GpsBabelConverter& converter = {},
+                         const ImportChoice& choice = {}, QString* fitReport = nullptr) {
+        return ImportRoute(path, *m_table, m_routeName, m_state, converter, choice, fitReport);
     }
     static QString data(const char* name) {
         return QStringLiteral(RV58_TEST_DATA "/") + QString::fromLatin1(name);
@@ -144,24 +145,38 @@ void TestImport::importsByExtension_data() {
     QTest::addColumn<QString>("routeName");
     QTest::addColumn<int>("count");
     QTest::addColumn<QStringList>("names"); // of the first rows
+    QTest::addColumn<int>("route");
+    QTest::addColumn<QString>("fitReport"); // empty: not fitted
     QTest::newRow("first of two routes, .gpx")
         << "my routes/a trip.gpx" << readFile(data("two_routes.gpx")) << "Main river" << 3
-        << QStringList{"GRT001", "MILL", "WEIR"};
+        << QStringList{"GRT001", "MILL", "WEIR"} << 1 << QString();
+    QTest::newRow("second of two routes") << "in/a.gpx" << readFile(data("two_routes.gpx"))
+                                          << "Back" << 2 << QStringList{"A", "B"} << 2 << QString();
+    QTest::newRow("the track after the route")
+        << "in/a.gpx" << readFile(data("mixed.gpx")) << "Walked" << 2
+        << QStringList{"RPT001", "RPT002"} << 2 << QString();
+    // The converter writes a comma in a name as it stands; the repair makes it a blank.
+    QTest::newRow("comma in a name")
+        << "in/n.gpx" << readFile(data("names.gpx")) << "Küste" << 3
+        << QStringList{"Brücke", "Pier  north", "Ende"} << 1 << QString();
+    QTest::newRow("125 points fitted")
+        << "in/l.gpx" << readFile(data("long_125.gpx")) << "Too long" << 124 << QStringList{"P001"}
+        << 1 << "125 points reduced to 124; the route is 0.0 % shorter";
     // GPSBabel writes the waypoints and the track beside the route into side files.
     QTest::newRow("route beside waypoints and a track, .Gpx")
         << "say \"hi\" 'there'/x.Gpx" << readFile(data("mixed.gpx")) << "Alp tour" << 2
-        << QStringList{"START", "PASS"};
+        << QStringList{"START", "PASS"} << 1 << QString();
     // The converter writes 8-bit text.
     QTest::newRow("non-ASCII and byte-order mark, .GPX")
         << QStringLiteral("Fahrten/Küste ß.GPX")
         << readFile(data("names.gpx")).replace("Pier, north", "Pier north")
         << QStringLiteral("Küste") << 3
-        << QStringList{QStringLiteral("Brücke"), "Pier north", "Ende"};
+        << QStringList{QStringLiteral("Brücke"), "Pier north", "Ende"} << 1 << QString();
     QTest::newRow("124 points") << "routes/full.gpx" << readFile(data("full_124.gpx")) << "Full"
-                                << 124 << QStringList{"P001"};
+                                << 124 << QStringList{"P001"} << 1 << QString();
     QTest::newRow(".RTE in a .gpx folder")
         << ".hidden.gpx.d/\"quoted\" trip.RTE" << routeFile(2, "\r\n", "Alp tour") << "Alp tour"
-        << 2 << QStringList{"WP1", "WP2"};
+        << 2 << QStringList{"WP1", "WP2"} << 1 << QString();
 }
 
 // The working folder holds a stale converter output of another route: it is neither taken
@@ -172,19 +187,23 @@ void TestImport::importsByExtension() {
     QFETCH(QString, routeName);
     QFETCH(int, count);
     QFETCH(QStringList, names);
+    QFETCH(int, route);
+    QFETCH(QString, fitReport);
     const QString path = m_dir->filePath(relative);
     QVERIFY(QDir().mkpath(QFileInfo(path).path()));
     QVERIFY(writeFile(path, content));
     const QString old = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir->path()));
     QVERIFY(writeFile(QStringLiteral("Default_temp.rte"), routeFile(2)));
-    const ImportOutcome outcome = import(path);
+    QString report;
+    const ImportOutcome outcome = import(path, {}, {route, true}, &report);
     const QStringList left = QDir().entryList(QDir::Files);
     const QByteArray stale = readFile(QStringLiteral("Default_temp.rte"));
     QDir::setCurrent(old);
     QVERIFY2(outcome.ok, qPrintable(outcome.message + QLatin1Char(' ') + outcome.details));
     QCOMPARE(m_routeName, routeName);
     QCOMPARE(m_state.waypointCount(), count);
+    QCOMPARE(report, fitReport);
     for (int i = 0; i < names.size(); ++i)
         QCOMPARE(m_table->cell(RouteTable::ColName, i + 1), names.at(i));
     QCOMPARE(left, QStringList{QStringLiteral("Default_temp.rte")});
@@ -206,16 +225,12 @@ void TestImport::failuresChangeNothing_data() {
     row("no extension", "/r/trip", "", unknown, "");
     row("other extension after .gpx", "/r/trip.gpx.txt", "", unknown, "");
     row("missing route file", "/nonexistent/x.rte", "", "RTE file error.", "does not exist");
-    row("more than 124 points", data("long_125.gpx"), "", format, "124");
+    row("more than 124 points, not fitted", data("long_125.gpx"), "", format, "125 waypoints");
+    row("a route beyond the list", data("two_routes.gpx"), "", format, "no route 3");
     row("no route in the GPX file", data("no_route.gpx"), "", conversion, "no route");
     row("not a route file", data("not_a_route.rte"), "", format, "OziExplorer");
-    // The converter writes a comma in a name as it stands, which moves the fields after it.
-    row("comma in a name", data("names.gpx"), "", format, "latitude \" north\"");
     const QString gpx = data("mixed.gpx");
     row("converter not on PATH", gpx, "rv58-no-such-converter", conversion, "could not be started");
-    row("converter exits with an error", gpx, "false", conversion, "status 1");
-    row("converter hangs until the timeout", gpx, m_tools->filePath(QStringLiteral("hangs")),
-        conversion, "did not finish");
     row("converter ends well but writes nothing", gpx, "true", conversion, "no route");
 }
 
@@ -230,7 +245,7 @@ void TestImport::failuresChangeNothing() {
         program.isEmpty() ? GpsBabelConverter() : GpsBabelConverter(program, 2000);
     QElapsedTimer timer;
     timer.start();
-    const ImportOutcome outcome = import(file, converter);
+    const ImportOutcome outcome = import(file, converter, {file.contains("two_") ? 3 : 1, false});
     QVERIFY(timer.elapsed() < 10000);
     QVERIFY(!outcome.ok);
     QCOMPARE(outcome.message, message);

@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include "cli/InterruptWatcher.h"
 #include "editing/WaypointEditor.h"
 #include "editing/WaypointValidation.h"
 #include "files/RouteFileReader.h"
@@ -19,15 +20,55 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 namespace {
 
 const char* const Usage =
-    "usage: rv58route-cli show ROUTE.gpx|ROUTE.rte [--unit km|mile] [--json]\n"
-    "       rv58route-cli convert IN.gpx|IN.rte -o OUT.rte|- [--route-name NAME]\n"
-    "                     [--row R] [--name TEXT] [--name-macro] [--icon K] [--icon-macro]\n"
+    "usage: rv58route-cli show ROUTE.gpx|ROUTE.rte [--route N] [--fit] [--unit km|mile] [--json]\n"
+    "       rv58route-cli show ROUTE.gpx|ROUTE.rte --routes [--json]\n"
+    "       rv58route-cli convert IN.gpx|IN.rte -o OUT.rte|- [--route N] [--fit]\n"
+    "                     [--route-name NAME] [--row R] [--name TEXT] [--name-macro]\n"
+    "                     [--icon K] [--icon-macro]\n"
     "       rv58route-cli --help | --version\n";
+
+// --help: the usage, then every command and option, with examples.
+const char* const Help =
+    "\n"
+    "Prepares routes for the RV-58 handheld GPS logger. A GPX file is converted with gpsbabel,\n"
+    "which must be on the PATH; its routes come first, then its tracks, each offered as a route.\n"
+    "\n"
+    "Commands:\n"
+    "  show       print the route's waypoints as the window's table shows them\n"
+    "  convert    load a route, optionally edit it, and save it as a route file for the device\n"
+    "\n"
+    "Options:\n"
+    "  --routes             list the file's routes (number, name, points, kind) and stop\n"
+    "  --route N            the route to load, from 1 in the file's order (default 1)\n"
+    "  --fit                reduce a route of more than 124 points to 124 along its shape\n"
+    "  --unit km|mile       show distances in km or miles (default mile)\n"
+    "  --json               print one JSON object instead of the table\n"
+    "  -o, --output FILE    the route file to write; - writes it to standard output\n"
+    "  --route-name NAME    the route name to save (1 to 12 of blank, 0-9, A-Z, a-z)\n"
+    "  --row R              the waypoint that --name and --icon change (default 1)\n"
+    "  --name TEXT          the waypoint's new name (at most 6 of blank, 0-9, A-Z, a-z)\n"
+    "  --name-macro         rename every waypoint: START, TURN01 ... FINISH for an empty\n"
+    "                       name, RIVE00, RIVE01 ... for RIVER1\n"
+    "  --icon K             the waypoint's icon, 0 to 44\n"
+    "  --icon-macro         give every waypoint the icon\n"
+    "  --                   end of the options: what follows is the file name\n"
+    "  -h, --help           print this help and stop\n"
+    "  --version            print the version and stop\n"
+    "\n"
+    "Examples:\n"
+    "  rv58route-cli show walk.gpx --routes\n"
+    "  rv58route-cli show walk.gpx --route 2 --unit km\n"
+    "  rv58route-cli convert track.gpx --route 1 --fit -o TRACK.rte --route-name TRACK \\\n"
+    "      --name '' --name-macro --icon 1 --icon-macro\n"
+    "\n"
+    "Messages are the window's texts on standard error, with exit status 1; usage errors exit\n"
+    "with status 2.\n";
 
 const int KmIndex = 0;
 const int MileIndex = 1;
@@ -44,6 +85,9 @@ struct Options {
     std::optional<int> icon;
     bool nameMacro = false;
     bool iconMacro = false;
+    bool listRoutes = false;
+    int route = 1;
+    bool fit = false;
 
     bool edits() const { return row || name || icon || nameMacro || iconMacro; }
 };
@@ -83,12 +127,17 @@ Options parse(const QStringList& args) {
     const QCommandLineOption icon = valueOption({QStringLiteral("icon")}, "K");
     const QCommandLineOption nameMacro = flagOption("name-macro");
     const QCommandLineOption iconMacro = flagOption("icon-macro");
+    const QCommandLineOption routes = flagOption("routes");
+    const QCommandLineOption route = valueOption({QStringLiteral("route")}, "N");
+    const QCommandLineOption fit = flagOption("fit");
     const QList<QCommandLineOption> own =
-        show ? QList<QCommandLineOption>{unit, json}
-             : QList<QCommandLineOption>{output, routeName, row, name, icon, nameMacro, iconMacro};
+        show ? QList<QCommandLineOption>{unit, json, routes, route, fit}
+             : QList<QCommandLineOption>{output,    routeName, row,   name, icon,
+                                         nameMacro, iconMacro, route, fit};
     // Every option is known to the parser, so that it is never asked about one it was not
     // given; one that belongs to the other command is refused like an unknown one.
-    parser.addOptions({unit, json, output, routeName, row, name, icon, nameMacro, iconMacro});
+    parser.addOptions(
+        {unit, json, output, routeName, row, name, icon, nameMacro, iconMacro, routes, route, fit});
     auto unknownOption = [](const QString& option) {
         return UsageError{
             QStringLiteral("unknown option '%1%2'")
@@ -140,6 +189,17 @@ Options parse(const QStringList& args) {
         o.icon = integer(icon, 0, 44);
     o.nameMacro = parser.isSet(nameMacro);
     o.iconMacro = parser.isSet(iconMacro);
+    o.listRoutes = parser.isSet(routes);
+    o.fit = parser.isSet(fit);
+    if (parser.isSet(route)) {
+        bool ok = false;
+        o.route = parser.value(route).toInt(&ok);
+        if (!ok || o.route < 1)
+            throw UsageError{QStringLiteral("--route takes a whole number from 1")};
+    }
+    if (o.listRoutes && (parser.isSet(route) || o.fit || parser.isSet(unit)))
+        throw UsageError{QStringLiteral("--routes lists the routes; it takes no --route, --fit "
+                                        "or --unit")};
 
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty())
@@ -164,15 +224,58 @@ struct LoadedRoute {
     QString routeName;
     RouteMeasurement measurement;
     Measurement shown;
+    QList<RouteListEntry> routes;
 };
 
-// Load Route: the import, then the measurement that the window shows after it.
-void load(const Options& o, LoadedRoute& route) {
+struct Interrupted {
+    int status;
+};
+
+// Runs one step of the load to its end. Ctrl+C or SIGTERM meanwhile ends the converter and
+// removes its folder before the program stops.
+void runStep(RouteLoader& loader, const std::function<void()>& step) {
+    std::optional<int> interrupted;
+    InterruptWatcher watcher;
+    QObject::connect(&watcher, &InterruptWatcher::interrupted, &loader, [&](int status) {
+        interrupted = status;
+        loader.cancel();
+    });
+    step();
+    loader.waitForStep();
+    if (interrupted)
+        throw Interrupted{*interrupted};
+    if (loader.stage() == RouteLoader::Stage::Failed)
+        throw Failure{loader.outcome().message, loader.outcome().details};
+}
+
+// Load Route: the file's routes; with --routes the list is all, otherwise the chosen route
+// is loaded and measured as the window shows it.
+void load(const Options& o, LoadedRoute& route, QTextStream& err) {
     route.table.setRowCount(10);
     route.table.writeHeaderRow();
-    const ImportOutcome outcome = ImportRoute(o.input, route.table, route.routeName, route.state);
-    if (!outcome.ok)
-        throw Failure{outcome.message, outcome.details};
+    RouteLoader loader;
+    runStep(loader, [&] { loader.open(o.input); });
+    route.routes = loader.routes();
+    if (o.listRoutes)
+        return;
+    const int available = qMax(1, int(route.routes.size()));
+    if (o.route > available)
+        throw UsageError{QStringLiteral("--route %1: the file holds %2 route(s); "
+                                        "--routes lists them")
+                             .arg(o.route)
+                             .arg(route.routes.size())};
+    try {
+        runStep(loader, [&] { loader.choose(o.route, o.fit); });
+    } catch (Failure& f) {
+        if (!o.fit && o.route <= route.routes.size() &&
+            route.routes.at(o.route - 1).points > MaxRouteWaypoints)
+            f.details += QStringLiteral("\n--fit reduces it to %1 points along its shape.")
+                             .arg(MaxRouteWaypoints);
+        throw;
+    }
+    if (!loader.fitReport().isEmpty())
+        err << loader.fitReport() << '\n';
+    loader.takeOver(route.table, route.routeName, route.state);
     route.shown = route.measurement.measure(route.table, route.state.waypointCount(), o.unitIndex);
 }
 
@@ -199,25 +302,58 @@ QString visible(const QString& cell) {
     return text;
 }
 
-void printTable(const LoadedRoute& route, QTextStream& out) {
-    const int rows = route.state.waypointCount() + 1;
-    const int columns = RouteTable::HeaderColumns;
-    QVector<int> widths(columns, 0);
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < columns; ++c)
-            widths[c] = qMax(widths[c], int(visible(route.table.cell(c, r)).size()));
-    out << "Route Name  " << visible(route.routeName) << '\n';
-    out << "Total Points " << route.shown.countText << '\n';
-    out << "Total Dist. " << route.shown.routeLengthText << "\n\n";
-    for (int r = 0; r < rows; ++r) {
+// Rows of cells in columns as wide as their widest cell, two blanks apart.
+void printColumns(const QVector<QStringList>& rows, QTextStream& out) {
+    QVector<int> widths;
+    for (const QStringList& row : rows)
+        for (int c = 0; c < row.size(); ++c) {
+            if (c >= widths.size())
+                widths.append(0);
+            widths[c] = qMax(widths[c], int(row.at(c).size()));
+        }
+    for (const QStringList& row : rows) {
         QString line;
-        for (int c = 0; c < columns; ++c) {
+        for (int c = 0; c < row.size(); ++c) {
             if (c > 0)
                 line += QLatin1String("  ");
-            line += visible(route.table.cell(c, r)).leftJustified(widths[c]);
+            line += row.at(c).leftJustified(widths[c]);
         }
         out << line.trimmed() << '\n';
     }
+}
+
+void printTable(const LoadedRoute& route, QTextStream& out) {
+    out << "Route Name  " << visible(route.routeName) << '\n';
+    out << "Total Points " << route.shown.countText << '\n';
+    out << "Total Dist. " << route.shown.routeLengthText << "\n\n";
+    QVector<QStringList> rows;
+    for (int r = 0; r <= route.state.waypointCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < RouteTable::HeaderColumns; ++c)
+            cells.append(visible(route.table.cell(c, r)));
+        rows.append(cells);
+    }
+    printColumns(rows, out);
+}
+
+void printRoutes(const Options& o, const LoadedRoute& route, QTextStream& out) {
+    if (o.json) {
+        QJsonArray routes;
+        for (const RouteListEntry& entry : route.routes)
+            routes.append(QJsonObject{{QLatin1String("number"), entry.number},
+                                      {QLatin1String("name"), DisplayText(entry.name)},
+                                      {QLatin1String("points"), entry.points},
+                                      {QLatin1String("kind"), entry.kind}});
+        const QJsonObject root{{QLatin1String("routes"), routes}};
+        out << QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Compact)) << '\n';
+        return;
+    }
+    QVector<QStringList> rows{{QStringLiteral("NO"), QStringLiteral("Name"),
+                               QStringLiteral("Points"), QStringLiteral("Kind")}};
+    for (const RouteListEntry& entry : route.routes)
+        rows.append({QString::number(entry.number), visible(entry.name),
+                     QString::number(entry.points), entry.kind});
+    printColumns(rows, out);
 }
 
 void printJson(const Options& o, const LoadedRoute& route, QTextStream& out) {
@@ -281,7 +417,7 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     // --help and --version count anywhere among the options, not behind "--".
     const QStringList options = arguments.mid(0, arguments.indexOf(QLatin1String("--")));
     if (options.contains(QLatin1String("--help")) || options.contains(QLatin1String("-h"))) {
-        out << Usage;
+        out << Usage << Help;
         return 0;
     }
     if (options.contains(QLatin1String("--version"))) {
@@ -291,7 +427,11 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     try {
         const Options o = parse(arguments);
         LoadedRoute route;
-        load(o, route);
+        load(o, route, err);
+        if (o.listRoutes) {
+            printRoutes(o, route, out);
+            return 0;
+        }
         if (o.command == QLatin1String("show")) {
             if (o.json)
                 printJson(o, route, out);
@@ -314,5 +454,8 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     } catch (const RouteError& e) {
         err << e.text() << '\n';
         return 1;
+    } catch (const Interrupted& i) {
+        err << "rv58route-cli: interrupted\n";
+        return i.status;
     }
 }

@@ -1,8 +1,5 @@
 #include "files/GpsBabelConverter.h"
 
-#include <QFileInfo>
-#include <QProcess>
-
 QString GpsBabelConverter::defaultProgram() {
 #ifdef Q_OS_WIN
     return QStringLiteral("gpsbabel.exe");
@@ -56,46 +53,4 @@ QStringList GpsBabelConverter::fitArguments(const QString& inPath, const QString
             QStringLiteral("ozi"),
             QStringLiteral("-F"),
             outPath};
-}
-
-bool GpsBabelConverter::convert(const QString& gpxPath, const QString& rtePath) {
-    m_exitCode = -1;
-    m_errorOutput.clear();
-    QProcess process;
-    process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start(m_program, arguments(gpxPath, rtePath));
-    if (!process.waitForStarted(m_timeoutMs)) {
-        m_errorOutput =
-            QStringLiteral("%1 could not be started: %2").arg(m_program, process.errorString());
-        return false;
-    }
-    process.closeWriteChannel();
-    if (!process.waitForFinished(m_timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        m_errorOutput = QStringLiteral("%1 did not finish within %2 seconds.")
-                            .arg(m_program)
-                            .arg(m_timeoutMs / 1000);
-        return false;
-    }
-    m_errorOutput = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
-    if (process.exitStatus() != QProcess::NormalExit) {
-        if (m_errorOutput.isEmpty())
-            m_errorOutput = QStringLiteral("%1 stopped abnormally.").arg(m_program);
-        return false;
-    }
-    m_exitCode = process.exitCode();
-    if (m_exitCode != 0) {
-        if (m_errorOutput.isEmpty())
-            m_errorOutput =
-                QStringLiteral("%1 ended with status %2.").arg(m_program).arg(m_exitCode);
-        return false;
-    }
-    if (!QFileInfo::exists(rtePath)) {
-        if (m_errorOutput.isEmpty())
-            m_errorOutput = QStringLiteral("The GPX file holds no route.");
-        return false;
-    }
-    return true;
 }

@@ -1,5 +1,5 @@
-// Runs GPSBabel to turn a GPX file into an OziExplorer route file. A plain class:
-// program, arguments and timeout in; exit status, error output and the output file out.
+// Which GPSBabel to run, for how long at most, and with which arguments for each kind of
+// work; ConverterJob runs it.
 #pragma once
 
 #include <QString>
@@ -24,19 +24,10 @@ public:
     // `pointCount` of its points, written to `outPath`.
     static QStringList fitArguments(const QString& inPath, const QString& outPath, int pointCount);
 
-    // Runs the converter and waits for it to end, at most the timeout. True when it
-    // started, ended by itself with status 0 and left `rtePath` behind.
-    bool convert(const QString& gpxPath, const QString& rtePath);
-
     QString program() const { return m_program; }
     int timeoutMs() const { return m_timeoutMs; }
-    int exitCode() const { return m_exitCode; }
-    // What the converter wrote to its error output, or why it could not be run.
-    QString errorOutput() const { return m_errorOutput; }
 
 private:
     QString m_program = defaultProgram();
     int m_timeoutMs = DefaultTimeoutMs;
-    int m_exitCode = -1;
-    QString m_errorOutput;
 };

@@ -297,43 +297,41 @@ void TakeOverRoute(ParsedRoute&& route, quint32 fileSize, RouteTable& table, QSt
     state.loadedFileSize = fileSize;
 }
 
-bool ReadRouteFile(const QString& path, RouteTable& table, QString& routeName, RouteState& state,
-                   QString* reason, ReadWholeFileResult* read, int number, int maxWaypoints) {
+bool ReadRouteBytes(const QString& path, QByteArray& bytes, QString* reason,
+                    ReadWholeFileResult* read) {
     if (read)
         *read = ReadWholeFileResult::CannotOpen;
     const QString unreadable = CheckReadableFile(path);
     if (!unreadable.isEmpty())
         return refuse(reason, unreadable);
-    QByteArray bytes;
     qint32 count = 0;
     const ReadWholeFileResult result = ReadWholeFile(path, bytes, count);
     if (read)
         *read = result;
-    const char* why = nullptr;
     switch (result) {
     case ReadWholeFileResult::CannotOpen:
-        why = "The file cannot be opened.";
-        break;
+        return refuse(reason, QStringLiteral("The file cannot be opened."));
     case ReadWholeFileResult::ReadFault:
-        why = "The file cannot be read.";
-        break;
+        return refuse(reason, QStringLiteral("The file cannot be read."));
     case ReadWholeFileResult::Empty:
-        why = "The file is empty.";
-        break;
+        return refuse(reason, QStringLiteral("The file is empty."));
     case ReadWholeFileResult::Ok:
         break;
-    }
-    if (why) {
-        if (reason)
-            *reason = QString::fromLatin1(why);
-        return false;
     }
     // Only one byte more than allowed was read; the message gives the file's whole size.
     if (bytes.size() > MaxRouteFileBytes)
         return refuse(reason, tooLarge(qMax<qint64>(QFileInfo(path).size(), bytes.size())));
+    return true;
+}
+
+bool ReadRouteFile(const QString& path, RouteTable& table, QString& routeName, RouteState& state,
+                   QString* reason, ReadWholeFileResult* read, int number, int maxWaypoints) {
+    QByteArray bytes;
+    if (!ReadRouteBytes(path, bytes, reason, read))
+        return false;
     ParsedRoute route;
     if (!ParseRouteFile(bytes, route, reason, number, maxWaypoints))
         return false;
-    TakeOverRoute(std::move(route), quint32(count), table, routeName, state);
+    TakeOverRoute(std::move(route), quint32(bytes.size()), table, routeName, state);
     return true;
 }

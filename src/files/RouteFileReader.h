@@ -83,6 +83,12 @@ bool ParseRouteFile(const QByteArray& bytes, ParsedRoute& route, QString* reason
 void TakeOverRoute(ParsedRoute&& route, quint32 fileSize, RouteTable& table, QString& routeName,
                    RouteState& state);
 
+// Reads the whole file at `path` for the reader: a file that is missing, no regular file,
+// unreadable, empty or larger than a route file may be is refused with `reason`; `read`,
+// when given, tells a file that could not be read at all from one that was read.
+bool ReadRouteBytes(const QString& path, QByteArray& bytes, QString* reason = nullptr,
+                    ReadWholeFileResult* read = nullptr);
+
 // Reads the file into the table, the route name and the route state. On false nothing of
 // the three has changed; `reason`, when given, says why, and `read`, when given, tells a
 // file that could not be read at all from one that was read and refused.

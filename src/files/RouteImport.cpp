@@ -1,37 +1,52 @@
 #include "files/RouteImport.h"
 
-#include "files/RouteFileReader.h"
+#include "geometry/RouteMeasurement.h"
 
+#include <QEventLoop>
 #include <QFileInfo>
-#include <QTemporaryDir>
+#include <QMetaObject>
+
+#include <climits>
 
 namespace {
 
 const char* const FormatErrorText = "Route File Format Error!";
 const char* const ConversionErrorText = "GPX-RTE conversion failed, rte file not found.";
 const char* const RteErrorText = "RTE file error.";
+const char* const UnknownTypeText = "Unknow file type error.";
 
-ImportOutcome failure(const char* message, const QString& details = QString()) {
-    ImportOutcome outcome;
-    outcome.message = QString::fromLatin1(message);
-    outcome.details = details;
-    return outcome;
+// The route's length in metres, measured as the table measures it.
+double lengthOf(const ParsedRoute& route) {
+    QVector<double> lats, lons;
+    lats.reserve(route.rows.size());
+    lons.reserve(route.rows.size());
+    for (const auto& row : route.rows) {
+        lats.append(ParseLeadingNumber(row[2]));
+        lons.append(ParseLeadingNumber(row[3]));
+    }
+    return MeasureRouteLength(lats, lons);
 }
 
-// Reads a route file that exists. One that cannot be opened or read gives `unreadable`;
-// one the reader refuses gives the format error; either way with the reader's reason.
-ImportOutcome loadRouteFile(const QString& rtePath, const char* unreadable, RouteTable& table,
-                            QString& routeName, RouteState& state) {
-    QString reason;
-    ReadWholeFileResult read = ReadWholeFileResult::Ok;
-    if (!ReadRouteFile(rtePath, table, routeName, state, &reason, &read)) {
-        const bool notRead =
-            read == ReadWholeFileResult::CannotOpen || read == ReadWholeFileResult::ReadFault;
-        return failure(notRead ? unreadable : FormatErrorText, reason);
+// The file of a long route with only the kept waypoint lines: every piece that is no
+// waypoint line (the header, the route line) and the kept ones, in their order.
+QByteArray keepWaypoints(const ParsedRoute& route, const QList<int>& kept) {
+    QByteArray bytes;
+    int waypoint = 0;
+    int nextKept = 0;
+    for (int piece = 0; piece < route.lines.size(); ++piece) {
+        const bool isWaypoint =
+            waypoint < route.waypointLines.size() && route.waypointLines.at(waypoint) == piece;
+        if (isWaypoint) {
+            if (nextKept < kept.size() && kept.at(nextKept) == waypoint) {
+                bytes += route.lines.at(piece);
+                ++nextKept;
+            }
+            ++waypoint;
+            continue;
+        }
+        bytes += route.lines.at(piece);
     }
-    ImportOutcome outcome;
-    outcome.ok = true;
-    return outcome;
+    return bytes;
 }
 
 } // namespace
@@ -45,30 +60,188 @@ RouteFileType FileTypeOf(const QString& path) {
     return RouteFileType::Unknown;
 }
 
-ImportOutcome ImportRoute(const QString& path, RouteTable& table, QString& routeName,
-                          RouteState& state, const GpsBabelConverter& converter) {
+QString FitQuestion(int points) {
+    return QStringLiteral("The route has %1 points; the device holds %2. Reduce it to %2 points "
+                          "along its shape?")
+        .arg(points)
+        .arg(MaxRouteWaypoints);
+}
+
+RouteLoader::RouteLoader(const GpsBabelConverter& converter, QObject* parent)
+    : QObject(parent), m_job(converter) {
+    connect(&m_job, &ConverterJob::finished, this, [this] {
+        if (m_stage == Stage::Listing)
+            conversionFinished();
+        else if (m_stage == Stage::Fitting)
+            fitFinished();
+    });
+}
+
+void RouteLoader::finishLater(Stage stage) {
+    m_stage = stage;
+    // Every step ends from the event loop, so a caller always sees the step begin and end
+    // in that order, whether or not the converter ran.
+    QMetaObject::invokeMethod(this, &RouteLoader::stepFinished, Qt::QueuedConnection);
+}
+
+void RouteLoader::fail(const char* message, const QString& details) {
+    m_outcome.ok = false;
+    m_outcome.message = QString::fromLatin1(message);
+    m_outcome.details = details;
+    finishLater(Stage::Failed);
+}
+
+void RouteLoader::open(const QString& path) {
+    if (isRunning())
+        return;
+    m_outcome = ImportOutcome();
+    m_routes.clear();
+    m_bytes.clear();
+    m_route = ParsedRoute();
+    m_fitReport.clear();
+    m_stage = Stage::Listing;
     switch (FileTypeOf(path)) {
     case RouteFileType::Unknown:
-        return failure("Unknow file type error.");
+        fail(UnknownTypeText, QString());
+        return;
     case RouteFileType::Rte: {
-        const QString unreadable = CheckReadableFile(path);
-        if (!unreadable.isEmpty())
-            return failure(RteErrorText, unreadable);
-        return loadRouteFile(path, RteErrorText, table, routeName, state);
+        QByteArray bytes;
+        QString reason;
+        ReadWholeFileResult read = ReadWholeFileResult::Ok;
+        if (!ReadRouteBytes(path, bytes, &reason, &read)) {
+            const bool notRead =
+                read == ReadWholeFileResult::CannotOpen || read == ReadWholeFileResult::ReadFault;
+            fail(notRead ? RteErrorText : FormatErrorText, reason);
+            return;
+        }
+        listRoutes(bytes, FormatErrorText);
+        return;
     }
     case RouteFileType::Gpx:
         break;
     }
+    const QString unreadable = CheckReadableFile(path);
+    if (!unreadable.isEmpty()) {
+        fail(ConversionErrorText, unreadable);
+        return;
+    }
+    m_job.startGpxConversion(path);
+}
 
-    // The converter writes into a folder of this import's own, removed with everything
-    // in it (side files included) when the import ends: no file of an earlier import is
-    // ever taken for this one's result, and no file of the user's is touched.
-    QTemporaryDir work;
-    if (!work.isValid())
-        return failure(ConversionErrorText, work.errorString());
-    const QString output = work.filePath(QStringLiteral("Default_temp.rte"));
-    GpsBabelConverter run = converter;
-    if (!run.convert(path, output))
-        return failure(ConversionErrorText, run.errorOutput());
-    return loadRouteFile(output, ConversionErrorText, table, routeName, state);
+void RouteLoader::conversionFinished() {
+    switch (m_job.status()) {
+    case ConverterJob::Status::Ok:
+        break;
+    case ConverterJob::Status::Cancelled:
+        finishLater(Stage::Cancelled);
+        return;
+    default:
+        fail(ConversionErrorText, m_job.details());
+        return;
+    }
+    listRoutes(m_job.routeFile(), FormatErrorText);
+    for (RouteListEntry& entry : m_routes)
+        if (entry.number > m_job.gpxRouteCount())
+            entry.kind = QStringLiteral("track");
+}
+
+void RouteLoader::listRoutes(const QByteArray& bytes, const char* refused) {
+    QString reason;
+    if (!ListRoutes(bytes, m_routes, &reason)) {
+        fail(refused, reason);
+        return;
+    }
+    m_bytes = bytes;
+    m_fileSize = quint32(bytes.size());
+    finishLater(Stage::Listed);
+}
+
+void RouteLoader::choose(int number, bool fit) {
+    if (m_stage != Stage::Listed)
+        return;
+    m_fitReport.clear();
+    const bool tooLong = number >= 1 && number <= m_routes.size() &&
+                         m_routes.at(number - 1).points > MaxRouteWaypoints;
+    QString reason;
+    if (!tooLong || !fit) {
+        if (!ParseRouteFile(m_bytes, m_route, &reason, number)) {
+            fail(FormatErrorText, reason);
+            return;
+        }
+        finishLater(Stage::Ready);
+        return;
+    }
+    // The whole route, checked like any other, goes to the converter on its own.
+    if (!ParseRouteFile(m_bytes, m_route, &reason, number, INT_MAX)) {
+        fail(FormatErrorText, reason);
+        return;
+    }
+    m_stage = Stage::Fitting;
+    m_job.startFit(m_route.lines.join());
+}
+
+void RouteLoader::fitFinished() {
+    switch (m_job.status()) {
+    case ConverterJob::Status::Ok:
+        break;
+    case ConverterJob::Status::Cancelled:
+        finishLater(Stage::Cancelled);
+        return;
+    default:
+        fail(FormatErrorText, m_job.details());
+        return;
+    }
+    const ParsedRoute whole = std::move(m_route);
+    QString reason;
+    if (!ParseRouteFile(keepWaypoints(whole, m_job.keptWaypoints()), m_route, &reason)) {
+        fail(FormatErrorText, reason);
+        return;
+    }
+    const double before = lengthOf(whole);
+    const double after = lengthOf(m_route);
+    const double shorter = before > 0 ? (before - after) / before * 100.0 : 0.0;
+    m_fitReport = QStringLiteral("%1 points reduced to %2; the route is %3 % shorter")
+                      .arg(whole.rows.size())
+                      .arg(m_route.rows.size())
+                      .arg(shorter, 0, 'f', 1);
+    finishLater(Stage::Ready);
+}
+
+void RouteLoader::cancel() {
+    if (isRunning())
+        m_job.cancel();
+}
+
+void RouteLoader::waitForStep() {
+    QEventLoop loop;
+    connect(this, &RouteLoader::stepFinished, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void RouteLoader::takeOver(RouteTable& table, QString& routeName, RouteState& state) {
+    if (m_stage != Stage::Ready)
+        return;
+    TakeOverRoute(std::move(m_route), m_fileSize, table, routeName, state);
+    m_route = ParsedRoute();
+    m_stage = Stage::Idle;
+}
+
+ImportOutcome ImportRoute(const QString& path, RouteTable& table, QString& routeName,
+                          RouteState& state, const GpsBabelConverter& converter,
+                          const ImportChoice& choice, QString* fitReport) {
+    RouteLoader loader(converter);
+    loader.open(path);
+    loader.waitForStep();
+    if (loader.stage() == RouteLoader::Stage::Listed) {
+        loader.choose(choice.route, choice.fit);
+        loader.waitForStep();
+    }
+    if (loader.stage() != RouteLoader::Stage::Ready)
+        return loader.outcome();
+    if (fitReport)
+        *fitReport = loader.fitReport();
+    loader.takeOver(table, routeName, state);
+    ImportOutcome outcome;
+    outcome.ok = true;
+    return outcome;
 }

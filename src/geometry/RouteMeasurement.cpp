@@ -100,20 +100,16 @@ double RouteMeasurement::legDistance(int i) const {
     return i >= 0 && i < MaxWaypoints ? LegDistances[i] : 0.0;
 }
 
-Measurement RouteMeasurement::measure(RouteTable& table, int waypointCount, int unitIndex) {
-    const int n = qBound(0, waypointCount, int(MaxWaypoints));
-    const quint8 unit = UnitFlag(unitIndex);
-    const double factor = UnitFactor(unit);
-
-    QVector<double> lats(n);
-    QVector<double> lons(n);
+// Every point (decimal degrees) projected in whole metres on the route's one central
+// meridian.
+static QVector<ProjectedPoint> ProjectRoute(const QVector<double>& lats,
+                                            const QVector<double>& lons) {
+    const int n = int(qMin(lats.size(), lons.size()));
     double minLon = 180.0;
     int westernmost = 0;
     bool south = false;
     bool north = false;
     for (int i = 0; i < n; ++i) {
-        lats[i] = ParseLeadingNumber(table.cell(RouteTable::ColLatitude, i + 1));
-        lons[i] = ParseLeadingNumber(table.cell(RouteTable::ColLongitude, i + 1));
         if (lons[i] < minLon)
             minLon = lons[i];
         if (lons[i] < lons[westernmost])
@@ -140,9 +136,7 @@ Measurement RouteMeasurement::measure(RouteTable& table, int waypointCount, int 
         zones.fill(shared);
     }
 
-    Measurement result;
-    result.points.resize(n);
-    RouteLength = 0;
+    QVector<ProjectedPoint> points(n);
     for (int i = 0; i < n; ++i) {
         double northing = 0;
         double easting = 0;
@@ -153,16 +147,43 @@ Measurement RouteMeasurement::measure(RouteTable& table, int waypointCount, int 
         // legs that stay on one side of the equator are measured as they always were.
         if (south && north && !(lats[i] < 0))
             northing += UtmFalseNorthing;
-        ProjectedPoint& p = result.points[i];
-        p.x = TruncateTo<qint32>(easting);
-        p.y = TruncateTo<qint32>(northing);
-        if (i == 0)
-            continue;
+        points[i].x = TruncateTo<qint32>(easting);
+        points[i].y = TruncateTo<qint32>(northing);
+    }
+    return points;
+}
 
-        const ProjectedPoint& prev = result.points[i - 1];
-        const double dx = double(qint64(p.x) - prev.x);
-        const double dy = double(qint64(p.y) - prev.y);
-        const double leg = std::sqrt(dx * dx + dy * dy);
+static double LegLength(const ProjectedPoint& from, const ProjectedPoint& to) {
+    const double dx = double(qint64(to.x) - from.x);
+    const double dy = double(qint64(to.y) - from.y);
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+double MeasureRouteLength(const QVector<double>& lats, const QVector<double>& lons) {
+    const QVector<ProjectedPoint> points = ProjectRoute(lats, lons);
+    double length = 0;
+    for (int i = 1; i < points.size(); ++i)
+        length = length + LegLength(points[i - 1], points[i]);
+    return length;
+}
+
+Measurement RouteMeasurement::measure(RouteTable& table, int waypointCount, int unitIndex) {
+    const int n = qBound(0, waypointCount, int(MaxWaypoints));
+    const quint8 unit = UnitFlag(unitIndex);
+    const double factor = UnitFactor(unit);
+
+    QVector<double> lats(n);
+    QVector<double> lons(n);
+    for (int i = 0; i < n; ++i) {
+        lats[i] = ParseLeadingNumber(table.cell(RouteTable::ColLatitude, i + 1));
+        lons[i] = ParseLeadingNumber(table.cell(RouteTable::ColLongitude, i + 1));
+    }
+
+    Measurement result;
+    result.points = ProjectRoute(lats, lons);
+    RouteLength = 0;
+    for (int i = 1; i < n; ++i) {
+        const double leg = LegLength(result.points[i - 1], result.points[i]);
         LegDistances[i] = leg;
         RouteLength = RouteLength + leg;
         table.setCell(RouteTable::ColTotal, i + 1, FormatDistance(RouteLength * factor));

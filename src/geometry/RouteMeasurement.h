@@ -24,6 +24,9 @@ QString FormatDistance(double value);
 // The route length label: "%d.%02dkm" for unit index 0, "%d.%02dmiles" for any other.
 QString FormatRouteLength(double metres, int unitIndex);
 
+// The length in metres of a route of any number of points, measured as the table is.
+double MeasureRouteLength(const QVector<double>& lats, const QVector<double>& lons);
+
 struct Measurement {
     QString routeLengthText; // "1.99km"
     QString countText;       // waypoint count in decimal
