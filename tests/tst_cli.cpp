@@ -138,7 +138,7 @@ private slots:
             const Run help = run({QStringLiteral("--help")});
             QCOMPARE(help.status, 0);
             const QByteArray usage = r.err.mid(r.err.indexOf('\n') + 1);
-            QVERIFY(usage.startsWith("usage: rv58route-cli show ROUTE.gpx|ROUTE.rte"));
+            QVERIFY(usage.startsWith("Usage: rv58route-cli show ROUTE.gpx|ROUTE.rte"));
             QVERIFY(help.out.startsWith(usage + '\n'));
         }
         QVERIFY(r.out.isEmpty());

@@ -26,49 +26,47 @@
 namespace {
 
 const char* const Usage =
-    "usage: rv58route-cli show ROUTE.gpx|ROUTE.rte [--route N] [--fit] [--unit km|mile] [--json]\n"
-    "       rv58route-cli show ROUTE.gpx|ROUTE.rte --routes [--json]\n"
-    "       rv58route-cli convert IN.gpx|IN.rte -o OUT.rte|- [--route N] [--fit]\n"
-    "                     [--route-name NAME] [--row R] [--name TEXT] [--name-macro]\n"
-    "                     [--icon K] [--icon-macro]\n"
-    "       rv58route-cli --help | --version\n";
+    "Usage: rv58route-cli show ROUTE.gpx|ROUTE.rte [--route N] [--fit] [--unit km|mile] [--json]\n"
+    "  or:  rv58route-cli show ROUTE.gpx|ROUTE.rte --routes [--json]\n"
+    "  or:  rv58route-cli convert IN.gpx|IN.rte -o OUT.rte|- [--route N] [--fit] [EDITS]\n"
+    "  or:  rv58route-cli --help | --version\n";
 
-// --help: the usage, then every command and option, with examples.
+// --help: the usage, then every option, with examples.
 const char* const Help =
     "\n"
-    "Prepares routes for the RV-58 handheld GPS logger. A GPX file is converted with gpsbabel,\n"
-    "which must be on the PATH; its routes come first, then its tracks, each offered as a route.\n"
-    "\n"
-    "Commands:\n"
-    "  show       print the route's waypoints as the window's table shows them\n"
-    "  convert    load a route, optionally edit it, and save it as a route file for the device\n"
+    "Prepare routes for the RV-58 handheld GPS logger: show a route, or save it as a route file\n"
+    "for the device. A GPX file is converted with gpsbabel, which must be on the PATH; its routes\n"
+    "come first, then its tracks, each offered as a route. EDITS are --route-name, and one\n"
+    "Accept on a waypoint as the window does it: --row, --name, --icon and the two macros.\n"
     "\n"
     "Options:\n"
     "  --routes             list the file's routes (number, name, points, kind) and stop\n"
     "  --route N            the route to load, from 1 in the file's order (default 1)\n"
     "  --fit                reduce a route of more than 124 points to 124 along its shape\n"
-    "  --unit km|mile       show distances in km or miles (default mile)\n"
-    "  --json               print one JSON object instead of the table\n"
-    "  -o, --output FILE    the route file to write; - writes it to standard output\n"
-    "  --route-name NAME    the route name to save (1 to 12 of blank, 0-9, A-Z, a-z)\n"
-    "  --row R              the waypoint that --name and --icon change (default 1)\n"
-    "  --name TEXT          the waypoint's new name (at most 6 of blank, 0-9, A-Z, a-z)\n"
-    "  --name-macro         rename every waypoint: START, TURN01 ... FINISH for an empty\n"
-    "                       name, RIVE00, RIVE01 ... for RIVER1\n"
-    "  --icon K             the waypoint's icon, 0 to 44\n"
-    "  --icon-macro         give every waypoint the icon\n"
+    "  --unit km|mile       show: distances in km or miles (default mile)\n"
+    "  --json               show: one JSON object instead of the table\n"
+    "  -o, --output FILE    convert: the route file to write; - writes it to standard output\n"
+    "  --route-name NAME    convert: the route name (1 to 12 of blank, 0-9, A-Z, a-z)\n"
+    "  --row R              convert: the waypoint that --name and --icon change (default 1)\n"
+    "  --name TEXT          convert: the waypoint's name (up to 6 of blank, 0-9, A-Z, a-z)\n"
+    "  --name-macro         convert: rename every waypoint: START, TURN01 ... FINISH for an\n"
+    "                       empty name, RIVE00, RIVE01 ... for RIVER1\n"
+    "  --icon K             convert: the waypoint's icon, 0 to 44\n"
+    "  --icon-macro         convert: give every waypoint the icon\n"
     "  --                   end of the options: what follows is the file name\n"
     "  -h, --help           print this help and stop\n"
     "  --version            print the version and stop\n"
     "\n"
     "Examples:\n"
-    "  rv58route-cli show walk.gpx --routes\n"
-    "  rv58route-cli show walk.gpx --route 2 --unit km\n"
-    "  rv58route-cli convert track.gpx --route 1 --fit -o TRACK.rte --route-name TRACK \\\n"
-    "      --name '' --name-macro --icon 1 --icon-macro\n"
-    "\n"
-    "Messages are the window's texts on standard error, with exit status 1; usage errors exit\n"
-    "with status 2.\n";
+    "  List the routes and tracks of a GPX file:\n"
+    "      rv58route-cli show walk.gpx --routes\n"
+    "  Show its second route in km, as JSON:\n"
+    "      rv58route-cli show walk.gpx --route 2 --unit km --json\n"
+    "  A recorded track, fitted to 124 points, as a device route named RIDE:\n"
+    "      rv58route-cli convert ride.gpx --route 2 --fit -o RIDE.rte --route-name RIDE\n"
+    "  Waypoints renamed START, TURN01 ... FINISH, all with icon 1:\n"
+    "      rv58route-cli convert walk.rte -o WALK.rte --name '' --name-macro --icon 1 "
+    "--icon-macro\n";
 
 const int KmIndex = 0;
 const int MileIndex = 1;
