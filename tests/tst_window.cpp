@@ -244,7 +244,8 @@ private slots:
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         // Every cell shows its text, not only the header-like "NO" column drawn before it.
         auto* grid = get<QTableView>("StringGrid_Data");
-        const QImage shown = grid->viewport()->grab().toImage();
+        // In the view's own pixels, whatever the screen's scale factor.
+        const QImage shown = grid->viewport()->grab().toImage().scaled(grid->viewport()->size());
         for (int column : {0, 1, 2}) {
             const QRect at = grid->visualRect(m_form->routeTable().index(1, column));
             QSet<QRgb> colours;
@@ -369,16 +370,21 @@ private slots:
         load(writeFile(S("a.rte"), GoodRoute));
         auto* grid = get<QTableView>("StringGrid_Data");
         grid->setColumnWidth(RouteTable::ColName, 400);
+        QCoreApplication::processEvents(); // the view lays itself out anew
         grid->setFocus();
-        QTest::keyClick(grid, Qt::Key_End);
-        QTest::keyClick(grid, Qt::Key_Right);
-        QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
         QWheelEvent wheel(QPointF(50, 30), grid->viewport()->mapToGlobal(QPointF(50, 30)), QPoint(),
                           QPoint(-120, 0), Qt::NoButton, {}, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(grid->viewport(), &wheel);
-        grid->scrollTo(m_form->routeTable().index(2, RouteTable::ColTotal));
-        QCOMPARE(grid->horizontalScrollBar()->value(), 0);
-        QCOMPARE(grid->columnViewportPosition(RouteTable::ColNo), 0);
+        const std::function<void()> moves[] = {
+            [grid] { QTest::keyClick(grid, Qt::Key_End); },
+            [grid] { QTest::keyClick(grid, Qt::Key_Right); },
+            [grid] { QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier); },
+            [grid, &wheel] { QApplication::sendEvent(grid->viewport(), &wheel); },
+            [this, grid] { grid->scrollTo(m_form->routeTable().index(2, RouteTable::ColTotal)); }};
+        for (const auto& move : moves) {
+            move();
+            QCOMPARE(grid->horizontalScrollBar()->value(), 0);
+            QCOMPARE(grid->columnViewportPosition(RouteTable::ColNo), 0);
+        }
         for (int c = RouteTable::HeaderColumns; c < m_form->routeTable().columnCount(); ++c)
             QVERIFY(grid->isColumnHidden(c));
     }
