@@ -50,7 +50,7 @@ const char* const SaveFilter = "RV58 route files (*.rte *.RTE)";
 const char* const WriteErrorMessage = "RTE file write error.";
 
 // The widest text each named column holds for a real file: three-digit numbers, coordinates
-// of 11 characters as OziExplorer writes them, distances of five digits. The "Date" column
+// of 11 characters as route files write them, distances of five digits. The "Date" column
 // is not shown; "WPT Name" takes the room the others leave, at least that of six wide
 // letters, the longest name the device takes.
 const char* const WidestCells[RouteTable::HeaderColumns] = {
