@@ -32,6 +32,15 @@ public:
         messages << (details.isEmpty() ? text : text + QStringLiteral(": ") + details);
     }
     void errorReport(const QString& text) override { messages << text; }
+    bool confirm(const QString& text, const QString&) override {
+        messages << text;
+        return false;
+    }
+    bool askYesNo(const QString& text) override {
+        messages << text;
+        return false;
+    }
+    int chooseRoute(const QList<RouteListEntry>&) override { return 0; }
 
     QStringList messages;
 };

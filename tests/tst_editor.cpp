@@ -2,6 +2,7 @@
 #include "editing/SequenceCode.h"
 #include "editing/WaypointEditor.h"
 #include "route/CellNumber.h"
+#include "route/DeviceText.h"
 #include "route/RouteTable.h"
 
 #include <QtTest>
@@ -55,6 +56,8 @@ private slots:
     void waypointCountFromText();
     void rowLoad_data();
     void rowLoad();
+    void deviceNameWarning_data();
+    void deviceNameWarning();
 };
 
 void TestEditor::acceptWritesRowOrMacros_data() {
@@ -147,6 +150,35 @@ void TestEditor::rowLoad() {
         QCOMPARE(error.text(), QStringLiteral("'x1' is not a valid integer value"));
         QCOMPARE(iconIndex, -3);
     }
+}
+
+void TestEditor::deviceNameWarning_data() {
+    QTest::addColumn<QString>("names"); // of rows 1.., '|' between them
+    QTest::addColumn<QString>("warning");
+    const QString rule = QStringLiteral(
+        "the device (at most 6 characters of blank, 0-9, A-Z, a-z): %1 The Waypoint Name Change "
+        "Macro renames them all.");
+    QTest::newRow("all fit") << QStringLiteral("START|Ab 9|RIVE00|") << QString();
+    QTest::newRow("seven characters")
+        << QStringLiteral("ABCDEFG|OK")
+        << QStringLiteral("1 waypoint name does not fit ") + rule.arg(QStringLiteral("ABCDEFG."));
+    QTest::newRow("first three named")
+        << QString::fromLatin1("A|Bern Bahnhof|Caf\xe9|a_b|TURN\x80")
+        << QStringLiteral("4 waypoint names do not fit ") +
+               rule.arg(QString::fromUtf8("Bern Bahnhof, Café, a_b, ..."));
+}
+
+// Names beyond the waypoint count are not the route's and are left out.
+void TestEditor::deviceNameWarning() {
+    QFETCH(QString, names);
+    QFETCH(QString, warning);
+    const QStringList rows = names.split(QLatin1Char('|'));
+    RouteTable table;
+    fill(table, int(rows.size()) + 1);
+    for (int i = 0; i < rows.size(); ++i)
+        table.setCell(RouteTable::ColName, i + 1, rows.at(i));
+    table.setCell(RouteTable::ColName, int(rows.size()) + 1, QStringLiteral("NOT IN THE ROUTE"));
+    QCOMPARE(DeviceNameWarning(table, int(rows.size())), warning);
 }
 
 QTEST_GUILESS_MAIN(TestEditor)

@@ -43,6 +43,15 @@ public:
     QString getSaveFileName(const QString&, const QString&) override { return saveAnswer; }
     void message(const QString& text, const QString&) override { messages << text; }
     void errorReport(const QString& text) override { messages << text; }
+    bool confirm(const QString& text, const QString&) override {
+        messages << text;
+        return true;
+    }
+    bool askYesNo(const QString& text) override {
+        messages << text;
+        return true;
+    }
+    int chooseRoute(const QList<RouteListEntry>&) override { return 1; }
 };
 
 QStringList entries(const QString& folder) {

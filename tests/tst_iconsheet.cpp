@@ -130,14 +130,14 @@ void TestIconSheet::drawnIconIsTheCellOrBlank_data() {
     QTest::addColumn<QRect>("cellRect"); // of the table
     QTest::addColumn<int>("icon");
     QTest::newRow("bridge in the first cell") << QRect(0, 0, 53, 20) << 12;
-    QTest::newRow("bridge lower down") << QRect(300, 41, 53, 20) << 12;
-    QTest::newRow("parking") << QRect(7, 3, 53, 20) << 44;
+    QTest::newRow("bridge lower down, taller cell") << QRect(300, 41, 53, 24) << 12;
+    QTest::newRow("parking, wider cell") << QRect(7, 3, 60, 20) << 44;
     for (int n : {45, 53, 54, 255, -1})
         QTest::addRow("%d: no icon", n) << QRect(7, 3, 53, 20) << n;
 }
 
-// Full size, as the preview and the overview draw, and half size 20 pixels right of and 4
-// below the table cell's corner, with nothing else of the cell drawn over.
+// Full size, as the preview and the overview draw, and half size at the table cell's right
+// end, 2 pixels in and centred top to bottom, with nothing else of the cell drawn over.
 void TestIconSheet::drawnIconIsTheCellOrBlank() {
     QFETCH(QRect, cellRect);
     QFETCH(int, icon);
@@ -157,7 +157,7 @@ void TestIconSheet::drawnIconIsTheCellOrBlank() {
     QImage expected = filled(grid.width(), grid.height(), Grey);
     for (int y = 0; y < 12; ++y)
         for (int x = 0; x < 12; ++x)
-            expected.setPixel(cellRect.x() + 20 + x, cellRect.y() + 4 + y,
+            expected.setPixel(cellRect.right() - 13 + x, cellRect.center().y() - 5 + y,
                               sheet.pixel(cell.x() + 2 * x, cell.y() + 2 * y));
     QCOMPARE(grid, expected);
 }

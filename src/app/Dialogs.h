@@ -2,6 +2,9 @@
 // program shows real dialogs; tests give scripted answers and read what would be shown.
 #pragma once
 
+#include "files/RouteList.h"
+
+#include <QList>
 #include <QString>
 
 class Dialogs {
@@ -17,4 +20,12 @@ public:
     virtual void message(const QString& text, const QString& details = QString()) = 0;
     // An error that escaped a handler, shown with a stop icon.
     virtual void errorReport(const QString& text) = 0;
+    // A warning before going on: true when the user takes the button `acceptText`, false for
+    // Cancel.
+    virtual bool confirm(const QString& text, const QString& acceptText) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool askYesNo(const QString& text) = 0;
+    // The route to load from a file that holds several: the chosen entry's number, or 0
+    // when the user cancels.
+    virtual int chooseRoute(const QList<RouteListEntry>& routes) = 0;
 };

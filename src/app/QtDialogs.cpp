@@ -1,7 +1,10 @@
 #include "app/QtDialogs.h"
 
+#include "app/RouteListDialog.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 // The dialogs have no parent window: Qt then centres them on the screen, and they are
 // modal to the whole application.
@@ -26,4 +29,23 @@ void QtDialogs::message(const QString& text, const QString& details) {
 void QtDialogs::errorReport(const QString& text) {
     QMessageBox box(QMessageBox::Critical, m_title, text, QMessageBox::Ok);
     box.exec();
+}
+
+bool QtDialogs::confirm(const QString& text, const QString& acceptText) {
+    QMessageBox box(QMessageBox::Warning, m_title, text, QMessageBox::Cancel);
+    QPushButton* accept = box.addButton(acceptText, QMessageBox::AcceptRole);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.exec();
+    return box.clickedButton() == accept;
+}
+
+bool QtDialogs::askYesNo(const QString& text) {
+    QMessageBox box(QMessageBox::Question, m_title, text, QMessageBox::Yes | QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+int QtDialogs::chooseRoute(const QList<RouteListEntry>& routes) {
+    RouteListDialog dialog(routes);
+    dialog.setWindowTitle(m_title);
+    return dialog.exec() == QDialog::Accepted ? dialog.chosenNumber() : 0;
 }

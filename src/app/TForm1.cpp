@@ -6,11 +6,13 @@
 #include "app/PictureView.h"
 #include "app/QtDialogs.h"
 #include "app/RouteGridDelegate.h"
+#include "app/RouteGridView.h"
 #include "editing/WaypointEditor.h"
 #include "editing/WaypointValidation.h"
 #include "files/RouteFileWriter.h"
 #include "files/RouteImport.h"
 #include "route/CellNumber.h"
+#include "route/DeviceText.h"
 #include "route/RouteTable.h"
 
 #include <QApplication>
@@ -20,6 +22,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -34,6 +37,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTableView>
 
 namespace {
@@ -45,9 +49,14 @@ const char* const OpenFilter = "GPX files (*.gpx *.GPX);;Oziexplorer route files
 const char* const SaveFilter = "RV58 route files (*.rte *.RTE)";
 const char* const WriteErrorMessage = "RTE file write error.";
 
-// Initial widths of the table's eight named columns; the "Date" column is kept all but
-// hidden. Further columns (a loaded file adds some) get the default width of 64.
-constexpr int ColumnWidths[RouteTable::HeaderColumns] = {64, 77, 90, 90, 3, 53, 73, 64};
+// The widest text each named column holds for a real file: three-digit numbers, coordinates
+// of 11 characters as route files write them, distances of five digits. The "Date" column
+// is not shown; "WPT Name" takes the room the others leave, at least that of six wide
+// letters, the longest name the device takes.
+const char* const WidestCells[RouteTable::HeaderColumns] = {
+    "124", "WWWWWW", "-180.000000", "-180.000000", "", "255", "99999.99", "99999.99"};
+// Room for the half-size icon at the right end of an "Icon" cell, clear of the number.
+constexpr int TableIconRoom = 12 + TableIconInset + 4;
 constexpr int DefaultColumnWidth = 64;
 constexpr int RowHeight = 24;
 
@@ -146,19 +155,22 @@ void TForm1::createWaypointPanel() {
     Panel1->setEnabled(false);
 
     Label2 = makeLabel(Panel1, "Label2", "Waypoint Name", 12, 16);
-    Edit_waypoint = makeControl<QLineEdit>(Panel1, "Edit_waypoint", QRect(120, 16, 73, 24));
+    Edit_waypoint = makeControl<QLineEdit>(Panel1, "Edit_waypoint", QRect(120, 16, 96, 24));
     Edit_waypoint->setToolTip(text("[A..Z][0..9] CHAR(6)"));
 
     Label3 = makeLabel(Panel1, "Label3", "Icon", 80, 53);
     ComboBox_wpt_icon =
-        makeControl<QComboBox>(Panel1, "ComboBox_wpt_icon", QRect(120, 51, 153, 24));
+        makeControl<QComboBox>(Panel1, "ComboBox_wpt_icon", QRect(120, 51, 180, 24));
     ComboBox_wpt_icon->setEditable(true);
     ComboBox_wpt_icon->setInsertPolicy(QComboBox::NoInsert);
+    // Typed text selects its entry by number or name (ComboBox_wpt_iconTextEdited); an
+    // inline completion would overwrite what is being typed.
+    ComboBox_wpt_icon->setCompleter(nullptr);
     ComboBox_wpt_icon->addItems(IconListEntries());
     ComboBox_wpt_icon->setCurrentIndex(-1);
     ComboBox_wpt_icon->setEditText(text(" "));
 
-    Image2 = makeControl<PictureView>(Panel1, "Image2", QRect(280, 49, 24, 24));
+    Image2 = makeControl<PictureView>(Panel1, "Image2", QRect(306, 49, 24, 24));
     Image1 = makeControl<PictureView>(Panel1, "Image1", QRect(336, 16, 218, 128));
     Image1->setStretch(true);
     Image1->setImage(m_picker.pickerImage());
@@ -199,7 +211,7 @@ void TForm1::createRoutePanel() {
     Panel2 = makePanel(this, "Panel2", 57 + 187, 420);
 
     Label1 = makeLabel(Panel2, "Label1", "Route Name ", 16, 25);
-    Edit_route_name = makeControl<QLineEdit>(Panel2, "Edit_route_name", QRect(112, 25, 121, 24));
+    Edit_route_name = makeControl<QLineEdit>(Panel2, "Edit_route_name", QRect(112, 25, 170, 24));
     Edit_route_name->setToolTip(text("[A..Z][0..9] CHAR(12)"));
 
     Label7 = makeLabel(Panel2, "Label7", "Total Points", 16, 57);
@@ -227,7 +239,8 @@ void TForm1::createRoutePanel() {
     Button_save_rte->setText(text("Save Route"));
     Button_save_rte->setEnabled(false);
 
-    StringGrid_Data = makeControl<QTableView>(Panel2, "StringGrid_Data", QRect(16, 200, 545, 209));
+    StringGrid_Data =
+        makeControl<RouteGridView>(Panel2, "StringGrid_Data", QRect(16, 200, 545, 209));
     StringGrid_Data->setModel(m_table);
     StringGrid_Data->setItemDelegate(new RouteGridDelegate(
         [this](int column, int row, const QRect& rect, QPainter& painter) {
@@ -268,23 +281,52 @@ void TForm1::createOutsideControls() {
     Image3->hide();
 }
 
+void TForm1::fitColumnsToFont() {
+    // The view's own measures: a cell's text keeps the focus frame margin and a pixel free
+    // on each side; a header needs what its section size hint says.
+    const QFontMetrics metrics(StringGrid_Data->font());
+    QStyle* style = StringGrid_Data->style();
+    const int margin =
+        style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, StringGrid_Data) + 1;
+    const QHeaderView* header = StringGrid_Data->horizontalHeader();
+    // A long route shows the vertical scroll bar; the columns fit beside it.
+    int room = StringGrid_Data->width() - 2 * StringGrid_Data->frameWidth() -
+               style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, StringGrid_Data);
+    int widths[RouteTable::HeaderColumns] = {};
+    for (int c = 0; c < RouteTable::HeaderColumns; ++c) {
+        if (c == RouteTable::ColDate)
+            continue;
+        widths[c] = qMax(header->sectionSizeHint(c),
+                         metrics.horizontalAdvance(text(WidestCells[c])) + 2 * margin +
+                             (c == RouteTable::ColIcon ? TableIconRoom : 0));
+        if (c != RouteTable::ColName)
+            room -= widths[c];
+    }
+    widths[RouteTable::ColName] = qMax(widths[RouteTable::ColName], room);
+    for (int c = 0; c < RouteTable::HeaderColumns; ++c)
+        StringGrid_Data->setColumnWidth(c, widths[c]);
+    showNamedColumnsOnly();
+}
+
+void TForm1::showNamedColumnsOnly() {
+    // The date is kept for the file, not shown; the columns without a header stay empty.
+    for (int c = 0; c < m_table->columnCount(); ++c)
+        StringGrid_Data->setColumnHidden(c, c == RouteTable::ColDate ||
+                                                c >= RouteTable::HeaderColumns);
+}
+
 void TForm1::keepColumnWidthsOverReset() {
-    // A load replaces the table's rows and columns, which resets the view's column widths;
-    // the widths in use (the user may have changed them) are kept.
+    // A load replaces the table's rows and columns, which resets the view's columns; the
+    // widths in use (the user may have changed them) are kept.
     connect(m_table, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
         m_columnWidths.clear();
         for (int c = 0; c < m_table->columnCount(); ++c)
             m_columnWidths.append(StringGrid_Data->columnWidth(c));
     });
     connect(m_table, &QAbstractItemModel::modelReset, this, [this] {
-        for (int c = 0; c < m_table->columnCount(); ++c) {
-            int width = DefaultColumnWidth;
-            if (c < m_columnWidths.size())
-                width = m_columnWidths.at(c);
-            else if (c < RouteTable::HeaderColumns)
-                width = ColumnWidths[c];
-            StringGrid_Data->setColumnWidth(c, width);
-        }
+        for (int c = 0; c < m_table->columnCount(); ++c)
+            StringGrid_Data->setColumnWidth(c, m_columnWidths.value(c, DefaultColumnWidth));
+        showNamedColumnsOnly();
     });
 }
 
@@ -303,6 +345,10 @@ void TForm1::wireHandlers() {
             [this] { guarded([this] { Button_GPX2RTEClick(); }); });
     connect(ComboBox_wpt_icon, qOverload<int>(&QComboBox::activated), this,
             [this] { guarded([this] { ComboBox_wpt_iconChange(); }); });
+    connect(ComboBox_wpt_icon->lineEdit(), &QLineEdit::textEdited, this,
+            [this](const QString& typed) {
+                guarded([this, &typed] { ComboBox_wpt_iconTextEdited(typed); });
+            });
     connect(Image1, &PictureView::mousePressed, this,
             [this](int x, int y) { guarded([this, x, y] { Image1MouseDown(x, y); }); });
     connect(Button_update_wpt, &QPushButton::clicked, this,
@@ -326,8 +372,7 @@ void TForm1::FormCreate() {
     setWindowTitle(text(WindowTitle));
     m_table->writeHeaderRow();
     m_table->setRowCount(10);
-    for (int c = 0; c < RouteTable::HeaderColumns; ++c)
-        StringGrid_Data->setColumnWidth(c, ColumnWidths[c]);
+    fitColumnsToFont();
     Image1->resize(218, 128);
     ImageRoute->resize(256, 128);
     m_routeImage = QImage(256, 128, QImage::Format_RGB32);
@@ -380,18 +425,24 @@ void TForm1::Button_GPX2RTEClick() {
         outcome = ImportRoute(Edit_Filename->text(), *m_table, routeName, m_state, m_converter);
     }
     if (!outcome.ok) {
-        // Whatever was loaded before stays loaded, with its controls as they were.
+        // Whatever was loaded before stays loaded, with its controls as they were, and the
+        // file field names its file again once the refusal has been read.
         m_dialogs->message(outcome.message, outcome.details);
+        Edit_Filename->setText(m_loadedFile);
         return;
     }
+    m_loadedFile = Edit_Filename->text();
     Edit_route_name->setText(routeName);
     m_reportedIconCells.clear();
     Panel1->setEnabled(true);
     StringGrid_Data->setEnabled(true);
     Button_save_rte->setEnabled(true);
     showRowAsCurrent(1);
-    LoadWaypointIntoEditor(1);
-    RefreshRoute(1);
+    // One measurement and one drawing: the row load frames row 1 in the overview, or, when
+    // row 1 holds no waypoint, the overview is drawn here.
+    measureRoute();
+    if (!LoadWaypointIntoEditor(1))
+        drawOverview(1);
 }
 
 void TForm1::showRowAsCurrent(int row) {
@@ -408,6 +459,9 @@ void TForm1::Button_save_rteClick() {
         m_dialogs->message(problem);
         return;
     }
+    const QString misfits = DeviceNameWarning(*m_table, m_state.waypointCount());
+    if (!misfits.isEmpty() && !m_dialogs->confirm(misfits, text("Save anyway")))
+        return;
     const QByteArray bytes = RebuildRouteLines(m_state, *m_table, routeName);
     const QString path = m_dialogs->getSaveFileName(routeName + text(".RTE"), text(SaveFilter));
     if (path.isEmpty())
@@ -425,17 +479,26 @@ void TForm1::RadioGroup_unitClick() {
 }
 
 void TForm1::RefreshRoute(int row) {
-    const int count = m_state.waypointCount();
-    const Measurement measured = m_measurement.measure(*m_table, count, unitIndex());
+    measureRoute();
+    drawOverview(row);
+}
+
+void TForm1::measureRoute() {
+    Measurement measured = m_measurement.measure(*m_table, m_state.waypointCount(), unitIndex());
     Label_route_len->setText(measured.routeLengthText);
     Label_total_wpt->setText(measured.countText);
+    m_measuredPoints = std::move(measured.points);
+    emit routeMeasured();
+}
 
+void TForm1::drawOverview(int row) {
+    emit overviewDrawn();
     const IconPainter drawIcon = [this](QPainter& painter, int icon, const QRect& dest) {
         DrawSheetIcon(painter, Image3->image(), icon, dest);
     };
     try {
-        m_overview.DrawRouteOverview(m_routeImage, measured.points, count, quint8(row), *m_table,
-                                     drawIcon);
+        m_overview.DrawRouteOverview(m_routeImage, m_measuredPoints, int(m_measuredPoints.size()),
+                                     quint8(row), *m_table, drawIcon);
     } catch (...) {
         // A cell that stops the drawing still leaves what was drawn up to it on show.
         ImageRoute->setImage(m_routeImage);
@@ -458,12 +521,15 @@ void TForm1::StringGrid_DataGetEditText() {
     // The table has no in-place editor; there is no edit text to supply.
 }
 
-void TForm1::LoadWaypointIntoEditor(int row) {
+bool TForm1::LoadWaypointIntoEditor(int row) {
     const std::optional<EditorRow> shown = LoadWaypointRow(*m_table, row);
     if (!shown)
-        return; // not a waypoint row
+        return false; // not a waypoint row
     m_state.selectedRow = quint8(row);
+    // The field holds the cell's text as it is, so Accept writes back the same bytes; a long
+    // name shows its start.
     Edit_waypoint->setText(shown->name);
+    Edit_waypoint->setCursorPosition(0);
     Edit_Lat->setText(shown->latitude);
     Edit_Lon->setText(shown->longitude);
     // A bad "Icon" cell stops the row load here and is reported by this handler; the table's
@@ -479,7 +545,9 @@ void TForm1::LoadWaypointIntoEditor(int row) {
     ComboBox_wpt_icon->setCurrentIndex(icon);
     ComboBox_wpt_iconChange();
     Button_update_wpt->setEnabled(true);
-    RefreshRoute(row);
+    // Selecting changes no cell, so the route as last measured is framed anew.
+    drawOverview(row);
+    return true;
 }
 
 void TForm1::Button_update_wptClick() {
@@ -501,6 +569,16 @@ void TForm1::ComboBox_wpt_iconChange() {
     m_picker.change(ComboBox_wpt_icon->currentIndex());
     Image1->setImage(m_picker.pickerImage());
     Image2->setImage(m_picker.preview());
+}
+
+void TForm1::ComboBox_wpt_iconTextEdited(const QString& typed) {
+    // Selecting an entry puts its text into the field; what the user is typing stays.
+    QLineEdit* field = ComboBox_wpt_icon->lineEdit();
+    const int cursor = field->cursorPosition();
+    ComboBox_wpt_icon->setCurrentIndex(IconEntryForText(typed));
+    field->setText(typed);
+    field->setCursorPosition(cursor);
+    ComboBox_wpt_iconChange();
 }
 
 void TForm1::Image1MouseDown(int x, int y) {

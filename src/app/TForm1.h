@@ -54,11 +54,17 @@ public:
 
     template <class T> T* control(const QString& name) const { return findChild<T*>(name); }
 
+signals:
+    // Each measurement of the route, and each drawing of the overview.
+    void routeMeasured();
+    void overviewDrawn();
+
 public slots:
     void FormCreate();
     void Button_BrowseClick();
     void Button_GPX2RTEClick();
     void ComboBox_wpt_iconChange();
+    void ComboBox_wpt_iconTextEdited(const QString& typed);
     void Image1MouseDown(int x, int y);
     void Button_update_wptClick();
     void StringGrid_DataSelectCell(int column, int row);
@@ -67,8 +73,11 @@ public slots:
     void Button_save_rteClick();
     void RadioGroup_unitClick();
 
+    // Measures the route and draws the overview with the waypoint of `row` framed.
     void RefreshRoute(int row);
-    void LoadWaypointIntoEditor(int row);
+    // Shows a waypoint row in the editor and frames it in the overview, from the route as
+    // last measured. False, changing nothing, when the row holds no waypoint.
+    bool LoadWaypointIntoEditor(int row);
 
 protected:
     // A .gpx or .rte file dropped from a file manager loads as if chosen with Load Route.
@@ -88,8 +97,12 @@ private:
     // Runs a handler; an error that escapes it is reported here and the handler abandoned,
     // before the error could unwind through Qt's own code.
     template <class Handler> void guarded(Handler&& handler);
+    void fitColumnsToFont();
+    void showNamedColumnsOnly();
     void keepColumnWidthsOverReset();
     void showRowAsCurrent(int row);
+    void measureRoute();
+    void drawOverview(int row);
 
     // Owned state of the window.
     RouteTable* m_table = nullptr;
@@ -102,6 +115,10 @@ private:
     std::unique_ptr<Dialogs> m_ownDialogs;
     Dialogs* m_dialogs = nullptr;
     QImage m_routeImage;
+    // The projected points of the last measurement, which the overview is drawn from.
+    QVector<ProjectedPoint> m_measuredPoints;
+    // The file of the route that is loaded; empty before the first load.
+    QString m_loadedFile;
     // (table row, cell text) of "Icon" cells already reported as not a number, so a repaint
     // never reports the same cell again.
     QSet<std::pair<int, QString>> m_reportedIconCells;

@@ -94,7 +94,29 @@ void DrawSheetIcon(QPainter& painter, const QImage& sheet, int n, const QRect& d
     painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
 }
 
+int IconEntryForText(const QString& typed) {
+    const QString wanted = typed.trimmed();
+    if (wanted.isEmpty())
+        return -1;
+    bool isNumber = false;
+    const int number = wanted.toInt(&isNumber);
+    if (isNumber)
+        return number >= 0 && number < IconCount ? number : -1;
+    const QStringList entries = IconListEntries();
+    for (int k = 0; k < entries.size(); ++k) {
+        const QString entry = entries.at(k);
+        // The name is what follows the number and its blanks: "39 Restaurant(Cafe)".
+        const QString name = entry.section(QLatin1Char(' '), 1).trimmed();
+        if (entry.startsWith(wanted, Qt::CaseInsensitive) ||
+            name.startsWith(wanted, Qt::CaseInsensitive))
+            return k;
+    }
+    return -1;
+}
+
 void DrawTableIcon(QPainter& painter, const QImage& sheet, const QRect& cellRect, int iconNumber) {
-    const QRect square(cellRect.topLeft() + QPoint(20, 4), QSize(12, 12));
+    // At the cell's right end, so a number of any width at its left stays clear of it.
+    const QRect square(cellRect.right() - TableIconInset - 11,
+                       cellRect.top() + (cellRect.height() - 12) / 2, 12, 12);
     DrawSheetIcon(painter, sheet, iconNumber, square);
 }

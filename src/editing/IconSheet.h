@@ -42,6 +42,13 @@ QStringList IconListEntries();
 // dest's size without smoothing. Numbers from 45 to 255 have no icon: dest turns white.
 void DrawSheetIcon(QPainter& painter, const QImage& sheet, int n, const QRect& dest);
 
+// The icon entry for what the user types into the icon list's field: the entry of that
+// number ("11"), else the first entry whose text or name starts with the text, ignoring
+// case ("Resta" is 39 Restaurant(Cafe)); -1 when none matches.
+int IconEntryForText(const QString& typed);
+
+// Pixels between the half-size table icon and the right edge of its cell.
+constexpr int TableIconInset = 2;
 // The half-size icon that an "Icon" cell of the route table shows beside its number: the
-// 12 x 12 square 20 pixels right of and 4 pixels below the cell's top-left corner.
+// 12 x 12 square at the cell's right end, TableIconInset pixels in, centred top to bottom.
 void DrawTableIcon(QPainter& painter, const QImage& sheet, const QRect& cellRect, int iconNumber);

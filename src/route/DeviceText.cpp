@@ -1,5 +1,9 @@
 #include "route/DeviceText.h"
 
+#include "route/RouteTable.h"
+
+#include <QStringList>
+
 QString TrimControl(const QString& text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -28,4 +32,41 @@ QString DisplayText(const QString& cell) {
             c = QChar(C1[u - 0x80]);
     }
     return shown;
+}
+
+namespace {
+
+bool fitsDevice(const QString& name) {
+    if (name.size() > 6)
+        return false;
+    for (const QChar c : name) {
+        if (!IsDeviceNameCharacter(c))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString DeviceNameWarning(const RouteTable& table, int waypointCount) {
+    // A handful of names is enough to recognise the problem; the count says the rest.
+    constexpr int NamesShown = 3;
+    int misfits = 0;
+    QStringList shown;
+    for (int row = 1; row <= waypointCount; ++row) {
+        const QString name = table.cell(RouteTable::ColName, row);
+        if (fitsDevice(name))
+            continue;
+        if (++misfits <= NamesShown)
+            shown << DisplayText(name);
+    }
+    if (misfits == 0)
+        return QString();
+    const QString count = misfits == 1
+                              ? QStringLiteral("1 waypoint name does not fit")
+                              : QStringLiteral("%1 waypoint names do not fit").arg(misfits);
+    const QString list = shown.join(QStringLiteral(", ")) +
+                         (misfits > NamesShown ? QStringLiteral(", ...") : QStringLiteral("."));
+    return count + QStringLiteral(" the device (at most 6 characters of blank, 0-9, A-Z, a-z): ") +
+           list + QStringLiteral(" The Waypoint Name Change Macro renames them all.");
 }

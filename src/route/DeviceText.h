@@ -5,6 +5,8 @@
 #include <QChar>
 #include <QString>
 
+class RouteTable;
+
 // The text without the characters of code 32 or less (blank and control characters) at
 // either end. Names are checked, and stored, this way.
 QString TrimControl(const QString& text);
@@ -17,3 +19,9 @@ bool IsDeviceNameCharacter(QChar c);
 // 0x9F are the euro sign, curly quotes, dashes and the like. Those are shown as such; the
 // five bytes Windows-1252 leaves undefined, and every other character, stay as they are.
 QString DisplayText(const QString& cell);
+
+// The warning to give before a route is saved whose waypoint names the device will not take
+// (more than 6 characters, or a character other than those above), among table rows 1 to
+// waypointCount: how many there are and the first few of them, shown as DisplayText. Empty
+// when every name fits.
+QString DeviceNameWarning(const RouteTable& table, int waypointCount);

@@ -1,5 +1,7 @@
 #include "route/RouteTable.h"
 
+#include "route/DeviceText.h"
+
 #include <QStringList>
 
 RouteTable::RouteTable(QObject* parent) : QAbstractTableModel(parent) {}
@@ -69,7 +71,8 @@ int RouteTable::columnCount(const QModelIndex& parent) const {
 QVariant RouteTable::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole)
         return QVariant();
-    return cell(index.column(), index.row() + 1);
+    // Shown as Windows-1252, the way the converter wrote the bytes; the cell keeps them.
+    return DisplayText(cell(index.column(), index.row() + 1));
 }
 
 QVariant RouteTable::headerData(int section, Qt::Orientation orientation, int role) const {
