@@ -53,6 +53,13 @@ private slots:
         QVERIFY(writeFile(path("old.rte"), "old bytes"));
         QVERIFY(writeFile(path("-x.rte"), header() + routeLine("Dash") +
                                               waypointLine(1, "A\x1b[2J\x80\x81", "1.0", "2.0")));
+        QVERIFY(writeFile(path("names.rte"), header() + routeLine("Names") +
+                                                 waypointLine(1,
+                                                              "Br\xfc"
+                                                              "cke",
+                                                              "1.0", "2.0") +
+                                                 waypointLine(2, "PIER N", "1.0", "2.1") +
+                                                 waypointLine(3, "Pier north", "1.0", "2.2")));
         QVERIFY(QFile::link(path("old.rte"), path("link.rte")));
         QVERIFY(QFile::link(QStringLiteral("/dev/null"), path("null.rte")));
         QVERIFY(mkfifo(QFile::encodeName(path("fifo.rte")).constData(), 0600) == 0);
@@ -211,24 +218,40 @@ private slots:
         QTest::addColumn<QString>("input");
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<QByteArray>("warning"); // on standard error
         QTest::newRow("route file, no edits, byte for byte")
-            << path("in.rte") << QStringList{} << routeFile(3, "\r\n", "Hills");
+            << path("in.rte") << QStringList{} << routeFile(3, "\r\n", "Hills") << QByteArray();
         const QString gpx = QStringLiteral(RV58_TEST_DATA "/two_routes.gpx");
         const QStringList name = {"--route-name", " Rhine 2 "};
-        QTest::newRow("load and save") << gpx << name << rhine("GRT001 MILL WEIR", "0 0 0");
+        QTest::newRow("load and save")
+            << gpx << name << rhine("GRT001 MILL WEIR", "0 0 0") << QByteArray();
         QTest::newRow("one waypoint")
             << gpx << name + QStringList{"--row", "2", "--name", " BRIDGE", "--icon", "12"}
-            << rhine("GRT001 BRIDGE WEIR", "0 12 0");
+            << rhine("GRT001 BRIDGE WEIR", "0 12 0") << QByteArray();
         QTest::newRow("name macro, empty name")
             << gpx << name + QStringList{"--name", "", "--name-macro"}
-            << rhine("START TURN01 FINISH", "0 0 0");
+            << rhine("START TURN01 FINISH", "0 0 0") << QByteArray();
         QTest::newRow("icon macro") << gpx << name + QStringList{"--icon", "44", "--icon-macro"}
-                                    << rhine("GRT001 MILL WEIR", "44 44 44");
+                                    << rhine("GRT001 MILL WEIR", "44 44 44") << QByteArray();
         QTest::newRow("the second route alone")
             << gpx << QStringList{"--route", "2"}
             << header() + "R,2,Back,,\r\n"
                           "W,2,,1,A,51.000000,9.000000,,0,1,3,0,65535,,0,0\r\n"
-                          "W,2,,2,B,51.100000,9.100000,,0,1,3,0,65535,,0,0\r\n";
+                          "W,2,,2,B,51.100000,9.100000,,0,1,3,0,65535,,0,0\r\n"
+            << QByteArray();
+        QTest::newRow("names the device does not take, saved with a warning")
+            << path("names.rte") << QStringList{}
+            << header() + routeLine("Names") +
+                   waypointLine(1,
+                                "Br\xfc"
+                                "cke",
+                                "1.0", "2.0") +
+                   waypointLine(2, "PIER N", "1.0", "2.1") +
+                   waypointLine(3, "Pier north", "1.0", "2.2")
+            << QByteArray("2 waypoint names do not fit the device (at most 6 characters of blank, "
+                          "0-9, A-Z, a-z): Br\xc3\xbc"
+                          "cke, Pier north. The Waypoint Name Change "
+                          "Macro renames them all.\n");
     }
 
     // Ctrl+C or SIGTERM during a conversion ends the converter and leaves no folder behind.
@@ -268,8 +291,10 @@ private slots:
         QFETCH(QString, input);
         QFETCH(QStringList, options);
         QFETCH(QByteArray, expected);
+        QFETCH(QByteArray, warning);
         const Run r = run(QStringList{"convert", input, "-o", path("link.rte")} + options);
-        QVERIFY2(r.status == 0, r.err.constData());
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.err, warning);
         QCOMPARE(readFile(path("old.rte")), expected);
         QVERIFY(QFileInfo(path("link.rte")).isSymLink());
     }

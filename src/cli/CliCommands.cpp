@@ -390,11 +390,15 @@ void accept(const Options& o, LoadedRoute& route) {
 }
 
 // Save Route: the route name check, the stored lines rebuilt, the file written whole.
-void save(const Options& o, LoadedRoute& route, QTextStream& out) {
+void save(const Options& o, LoadedRoute& route, QTextStream& out, QTextStream& err) {
     QString name;
     const QString problem = CheckRouteName(o.routeName.value_or(route.routeName), &name);
     if (!problem.isEmpty())
         throw Failure{problem, QString()};
+    // Names the device would not take are saved as they are, with the window's warning.
+    const QString warning = DeviceNameWarning(route.table, route.state.waypointCount());
+    if (!warning.isEmpty())
+        err << warning << '\n';
     const QByteArray bytes = RebuildRouteLines(route.state, route.table, name);
     if (o.output == QLatin1String("-")) {
         out.flush();
@@ -439,7 +443,7 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         }
         if (o.edits())
             accept(o, route);
-        save(o, route, out);
+        save(o, route, out, err);
         return 0;
     } catch (const UsageError& e) {
         err << "rv58route-cli: " << e.text << '\n' << Usage;
