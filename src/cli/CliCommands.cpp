@@ -272,7 +272,7 @@ void load(const Options& o, LoadedRoute& route, QTextStream& err) {
         throw;
     }
     if (!loader.fitReport().isEmpty())
-        err << loader.fitReport() << '\n';
+        err << loader.fitReport() << Qt::endl;
     loader.takeOver(route.table, route.routeName, route.state);
     route.shown = route.measurement.measure(route.table, route.state.waypointCount(), o.unitIndex);
 }
@@ -398,7 +398,7 @@ void save(const Options& o, LoadedRoute& route, QTextStream& out, QTextStream& e
     // Names the device would not take are saved as they are, with the window's warning.
     const QString warning = DeviceNameWarning(route.table, route.state.waypointCount());
     if (!warning.isEmpty())
-        err << warning << '\n';
+        err << warning << Qt::endl;
     const QByteArray bytes = RebuildRouteLines(route.state, route.table, name);
     if (o.output == QLatin1String("-")) {
         out.flush();
