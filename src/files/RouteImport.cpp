@@ -114,7 +114,7 @@ void RouteLoader::open(const QString& path) {
             fail(notRead ? RteErrorText : FormatErrorText, reason);
             return;
         }
-        listRoutes(bytes, FormatErrorText);
+        listRoutes(bytes);
         return;
     }
     case RouteFileType::Gpx:
@@ -128,27 +128,32 @@ void RouteLoader::open(const QString& path) {
     m_job.startGpxConversion(path);
 }
 
-void RouteLoader::conversionFinished() {
+bool RouteLoader::jobSucceeded(const char* failure) {
     switch (m_job.status()) {
     case ConverterJob::Status::Ok:
-        break;
+        return true;
     case ConverterJob::Status::Cancelled:
         finishLater(Stage::Cancelled);
-        return;
+        return false;
     default:
-        fail(ConversionErrorText, m_job.details());
-        return;
+        fail(failure, m_job.details());
+        return false;
     }
-    listRoutes(m_job.routeFile(), FormatErrorText);
+}
+
+void RouteLoader::conversionFinished() {
+    if (!jobSucceeded(ConversionErrorText))
+        return;
+    listRoutes(m_job.routeFile());
     for (RouteListEntry& entry : m_routes)
         if (entry.number > m_job.gpxRouteCount())
             entry.kind = QStringLiteral("track");
 }
 
-void RouteLoader::listRoutes(const QByteArray& bytes, const char* refused) {
+void RouteLoader::listRoutes(const QByteArray& bytes) {
     QString reason;
     if (!ListRoutes(bytes, m_routes, &reason)) {
-        fail(refused, reason);
+        fail(FormatErrorText, reason);
         return;
     }
     m_bytes = bytes;
@@ -181,16 +186,8 @@ void RouteLoader::choose(int number, bool fit) {
 }
 
 void RouteLoader::fitFinished() {
-    switch (m_job.status()) {
-    case ConverterJob::Status::Ok:
-        break;
-    case ConverterJob::Status::Cancelled:
-        finishLater(Stage::Cancelled);
+    if (!jobSucceeded(FormatErrorText))
         return;
-    default:
-        fail(FormatErrorText, m_job.details());
-        return;
-    }
     const ParsedRoute whole = std::move(m_route);
     QString reason;
     if (!ParseRouteFile(keepWaypoints(whole, m_job.keptWaypoints()), m_route, &reason)) {

@@ -71,14 +71,16 @@ signals:
 private:
     void finishLater(Stage stage);
     void fail(const char* message, const QString& details);
+    // True when the converter's work ended well; otherwise the step ends, cancelled or
+    // failed with `failure` and the converter's details.
+    bool jobSucceeded(const char* failure);
     void conversionFinished();
     void fitFinished();
-    void listRoutes(const QByteArray& bytes, const char* unreadable);
+    void listRoutes(const QByteArray& bytes);
 
     ConverterJob m_job;
     Stage m_stage = Stage::Idle;
-    const char* m_unreadable = nullptr; // the message for a file that cannot be read
-    QByteArray m_bytes;                 // the route file the routes are taken from
+    QByteArray m_bytes; // the route file the routes are taken from
     quint32 m_fileSize = 0;
     QList<RouteListEntry> m_routes;
     ParsedRoute m_route; // the chosen route, or the whole long route while it is fitted
