@@ -15,6 +15,7 @@
 #include "route/RouteTable.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
@@ -90,7 +91,12 @@ struct Window {
     bool load(const QString& path) {
         dialogs.messages.clear();
         form.control<QLineEdit>(QStringLiteral("Edit_Filename"))->setText(path);
+        // The load runs in the background; the route is on show when it has finished.
+        QEventLoop loop;
+        QObject::connect(&form, &TForm1::loadFinished, &loop, &QEventLoop::quit);
         form.Button_GPX2RTEClick();
+        if (form.isLoading())
+            loop.exec();
         return dialogs.messages.isEmpty();
     }
     QWidget* overview() const { return form.control<QWidget>(QStringLiteral("ImageRoute")); }

@@ -20,6 +20,7 @@
 #include "route/RouteTable.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -87,7 +88,12 @@ int main(int argc, char** argv) {
             return Fail(QStringLiteral("cannot write %1").arg(route));
     }
     form.control<QLineEdit>(QStringLiteral("Edit_Filename"))->setText(route);
+    // The load runs in the background; the route is on show when it has finished.
+    QEventLoop loop;
+    QObject::connect(&form, &TForm1::loadFinished, &loop, &QEventLoop::quit);
     form.Button_GPX2RTEClick();
+    if (form.isLoading())
+        loop.exec();
     if (!dialogs.messages.isEmpty())
         return Fail(dialogs.messages.join(QLatin1Char('\n')));
     if (!WaitForPaint(form.control<QWidget>(QStringLiteral("ImageRoute")), 10000))

@@ -10,6 +10,7 @@
 #include "app/RouteListDialog.h"
 #include "app/TForm1.h"
 #include "editing/IconSheet.h"
+#include "files/RouteImport.h"
 #include "route/RouteTable.h"
 
 #include <QCheckBox>
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -44,9 +46,10 @@ class ScriptedDialogs : public Dialogs {
 public:
     QStringList openAnswers, saveAnswers, openFilters, saveProposals, saveFilters;
     QStringList messages, details, errorReports, confirms, questions;
-    QList<bool> confirmAnswers; // none left: Cancel
-    int chosenRoute = 0;
-    bool busyAtMessage = false; // the wait pointer was still on when a box came up
+    QList<bool> confirmAnswers, yesNoAnswers; // none left: Cancel, No
+    int chosenRoute = 0;                      // 0: the route list is cancelled
+    QList<qsizetype> offeredRoutes;           // the length of each route list shown
+    bool busyAtMessage = false;               // the wait pointer was still on when a box came up
 
     QString getOpenFileName(const QString& filter) override {
         openFilters << filter;
@@ -69,9 +72,12 @@ public:
     }
     bool askYesNo(const QString& text) override {
         questions << text;
-        return false;
+        return !yesNoAnswers.isEmpty() && yesNoAnswers.takeFirst();
     }
-    int chooseRoute(const QList<RouteListEntry>&) override { return chosenRoute; }
+    int chooseRoute(const QList<RouteListEntry>& routes) override {
+        offeredRoutes << routes.size();
+        return chosenRoute;
+    }
 };
 
 const QByteArray GoodRoute =
@@ -121,6 +127,7 @@ class TestWindow : public QObject {
     void load(const QString& path) {
         m_dialogs->openAnswers << path;
         click("Button_Browse");
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->isLoading(), 30000);
     }
     void click(const char* button) { QTest::mouseClick(get<QPushButton>(button), Qt::LeftButton); }
     void repaintGrid(int times) {
@@ -229,6 +236,7 @@ private slots:
             QVERIFY(!drop({QUrl::fromLocalFile(path), QUrl::fromLocalFile(path)}));
             QVERIFY(!editingEnabled());
             QVERIFY(drop({QUrl::fromLocalFile(path)}));
+            QTRY_VERIFY(!m_form->isLoading());
         } else {
             load(path);
             QCOMPARE(
@@ -392,6 +400,7 @@ private slots:
     // The widest values of a real file, every header and every icon entry show whole.
     void everyValueShowsWhole() {
         load(writeFile(S("full.rte"), fixtures::routeFile(124)));
+        QCOMPARE(m_dialogs->questions, QStringList()); // the device holds 124 points
         auto* grid = get<QTableView>("StringGrid_Data");
         const QFontMetrics metrics(grid->font());
         const int margin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1;
@@ -506,26 +515,141 @@ private slots:
         }
     }
 
+    void routeChoiceAndFit_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("choice");   // the route list's answer; 0: cancelled
+        QTest::addColumn<bool>("fit");     // the answer to the fit question
+        QTest::addColumn<int>("count");    // waypoints shown; 0: the route before stays
+        QTest::addColumn<QString>("name"); // the route name shown
+        QTest::addColumn<QString>("message");
+        const QString before = S("MYROUTE"); // of the route loaded first
+        QTest::newRow("second of two routes")
+            << S("two_routes.gpx") << 2 << false << 2 << S("Back") << "";
+        QTest::newRow("track after a route")
+            << S("mixed.gpx") << 2 << false << 2 << S("Walked") << "";
+        QTest::newRow("route list cancelled")
+            << S("two_routes.gpx") << 0 << false << 0 << before << "";
+        QTest::newRow("long route fitted") << S("long_125.gpx") << 0 << true << 124 << S("Too long")
+                                           << S("125 points reduced to 124; the route is ");
+        QTest::newRow("long route not fitted")
+            << S("long_125.gpx") << 0 << false << 0 << before << S("Route File Format Error!");
+    }
+
+    // A file of several routes asks for one, a route too long for the device asks to be
+    // fitted; declining either keeps the route loaded before.
+    void routeChoiceAndFit() {
+        if (converterMissing())
+            QSKIP("the converter program is not installed");
+        QFETCH(QString, file);
+        QFETCH(int, choice);
+        QFETCH(bool, fit);
+        QFETCH(int, count);
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        const QString before = writeFile(S("good.rte"), GoodRoute);
+        load(before);
+        m_dialogs->chosenRoute = choice;
+        m_dialogs->yesNoAnswers << fit;
+        const QString path = S(RV58_TEST_DATA "/") + file;
+        load(path);
+        const bool long125 = file == S("long_125.gpx");
+        QCOMPARE(m_dialogs->offeredRoutes, long125 ? QList<qsizetype>() : QList<qsizetype>{2});
+        QCOMPARE(m_dialogs->questions, long125 ? QStringList{FitQuestion(125)} : QStringList());
+        QCOMPARE(m_dialogs->messages.size(), message.isEmpty() ? 0 : 1);
+        QCOMPARE(m_dialogs->messages.value(0).left(message.size()), message);
+        QCOMPARE(text("Edit_Filename"), count ? path : before);
+        QCOMPARE(text("Label_total_wpt"), QString::number(count ? count : 3));
+        QCOMPARE(text("Edit_route_name"), name);
+    }
+
+    void slowLoadCanBeStopped_data() {
+        QTest::addColumn<int>("how"); // 0: Cancel, 1: the window closed, 2: destroyed
+        QTest::newRow("Cancel") << 0;
+        QTest::newRow("window closed") << 1;
+        QTest::newRow("window destroyed") << 2;
+    }
+
+    // The window stays responsive while the converter works; however the load is stopped,
+    // the converter's folder goes and the route loaded before stays.
+    void slowLoadCanBeStopped() {
+        QFETCH(int, how);
+        const QString before = writeFile(S("good.rte"), GoodRoute);
+        load(before);
+        const QString temp = m_dir->filePath(S("tmp"));
+        const QByteArray systemTemp = qgetenv("TMPDIR");
+        auto restoreTemp = qScopeGuard([&systemTemp] { qputenv("TMPDIR", systemTemp); });
+        QVERIFY(QDir().mkpath(temp) && qputenv("TMPDIR", QFile::encodeName(temp)));
+        const QString slow = writeFile(S("slow"), "#!/bin/sh\nexec sleep 30\n");
+        QFile::setPermissions(slow, QFile::ReadOwner | QFile::ExeOwner);
+        m_form->setConverter(GpsBabelConverter(slow));
+        QElapsedTimer clock;
+        clock.start();
+        m_dialogs->openAnswers << writeFile(S("trip.gpx"), "<gpx/>\n");
+        click("Button_Browse");
+        QVERIFY(m_form->isLoading()); // the click came back while the converter runs
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        for (const char* name : {"Button_Browse", "Button_GPX2RTE", "Button_save_rte"})
+            QVERIFY2(!get<QWidget>(name)->isEnabled(), name);
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(before)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(m_form.get(), &enter);
+        QVERIFY(!enter.isAccepted());
+        auto* progress = m_form->findChild<QProgressDialog*>();
+        QTRY_VERIFY(progress->isVisible());
+        QVERIFY2(clock.elapsed() >= 900, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!QDir(temp).isEmpty()); // the converter's own folder
+
+        if (how == 0)
+            QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        else if (how == 1)
+            m_form->close();
+        else
+            m_form.reset();
+        if (m_form)
+            QTRY_VERIFY(!m_form->isLoading());
+        QVERIFY(QDir(temp).isEmpty());
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        if (!m_form)
+            return;
+        QVERIFY(m_dialogs->messages.isEmpty());
+        QVERIFY(editingEnabled() && get<QWidget>("Button_Browse")->isEnabled());
+        QCOMPARE(text("Edit_Filename"), before);
+        QCOMPARE(text("Label_total_wpt"), S("3"));
+    }
+
     void saveRoute_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("waypoint"); // the name given to row 2
         QTest::addColumn<QString>("answer");   // the save dialog's answer; empty: cancelled
         QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("saveAnyway"); // the answer to the warning about names
+        QTest::addColumn<bool>("agree");      // the answer to the warning about names or replacing
+        QTest::addColumn<QString>("replace"); // the question before replacing a file
         QTest::newRow("name empty") << QString() << S("RIVER") << QString()
-                                    << S("Input Length Error (Route Name)!") << false;
+                                    << S("Input Length Error (Route Name)!") << false << "";
         QTest::newRow("name with underscore") << S("Trip_1") << S("RIVER") << QString()
-                                              << S("Input Char Error (Route Name)!") << false;
+                                              << S("Input Char Error (Route Name)!") << false << "";
         const QString trip = S("  Trip 2 "); // saved trimmed, left as typed in its field
-        QTest::newRow("written") << trip << S("RIVER") << S("out.rte") << QString() << false;
-        QTest::newRow("cancelled") << trip << S("RIVER") << QString() << QString() << false;
-        QTest::newRow("cannot be written")
-            << trip << S("RIVER") << S("no folder/out.rte") << S("RTE file write error.") << false;
+        QTest::newRow("written") << trip << S("RIVER") << S("out.rte") << QString() << false << "";
+        QTest::newRow("cancelled") << trip << S("RIVER") << QString() << QString() << false << "";
+        QTest::newRow("cannot be written") << trip << S("RIVER") << S("no folder/out.rte")
+                                           << S("RTE file write error.") << false << "";
+        QTest::newRow("a folder") << trip << S("RIVER") << S("folder") << S("RTE file write error.")
+                                  << true << "";
         // 0x80 is shown as the euro sign and written back as the byte it is.
         QTest::newRow("name unfit, saved anyway")
-            << trip << S("R\x80VER") << S("out.rte") << QString() << true;
+            << trip << S("R\x80VER") << S("out.rte") << QString() << true << "";
         QTest::newRow("name unfit, not saved")
-            << trip << S("R\x80VER") << S("out.rte") << QString() << false;
+            << trip << S("R\x80VER") << S("out.rte") << QString() << false << "";
+        const QString replace = S("old.rte already exists. Replace it?");
+        QTest::newRow("replaced") << trip << S("RIVER") << S("old.rte") << QString() << true
+                                  << replace;
+        QTest::newRow("not replaced")
+            << trip << S("RIVER") << S("old.rte") << QString() << false << replace;
+        QTest::newRow("the loaded file of two routes replaced")
+            << trip << S("RIVER") << S("a.rte") << QString() << true
+            << S("a.rte already exists. Replace it? It holds 1 other route, which will not be "
+                 "kept: the saved file holds the chosen route only.");
     }
 
     void saveRoute() {
@@ -533,26 +657,34 @@ private slots:
         QFETCH(QString, waypoint);
         QFETCH(QString, answer);
         QFETCH(QString, message);
-        QFETCH(bool, saveAnyway);
-        load(writeFile(S("a.rte"), GoodRoute));
+        QFETCH(bool, agree);
+        QFETCH(QString, replace);
+        QVERIFY(QDir(m_dir->path()).mkdir(S("folder")));
+        const QString old = writeFile(S("old.rte"), "old\r\n");
+        m_dialogs->chosenRoute = 1;
+        load(writeFile(S("a.rte"), GoodRoute + "R,  1,OTHER,,\r\n"
+                                               "W,  2,  1,  4,WPT004, 50.010000,   8.020000,"
+                                               "40000.00000,  3, 1, 3\r\n"));
         setText("Edit_route_name", name);
         m_form->routeTable().setCell(RouteTable::ColName, 2, waypoint);
         QCOMPARE(m_form->routeTable().index(1, RouteTable::ColName).data().toString(),
                  QString(waypoint).replace(QChar(0x80), QChar(0x20AC)));
         const bool unfit = waypoint != S("RIVER");
-        m_dialogs->confirmAnswers << saveAnyway;
+        m_dialogs->confirmAnswers << agree << agree;
         if (!answer.isEmpty())
             m_dialogs->saveAnswers << m_dir->filePath(answer);
         click("Button_save_rte");
         QCOMPARE(m_dialogs->messages, message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(text("Edit_route_name"), name);
-        QCOMPARE(m_dialogs->confirms,
-                 unfit ? QStringList{QString::fromUtf8(
-                             "Save anyway: 1 waypoint name does not fit the device (at most 6 "
-                             "characters of blank, 0-9, A-Z, a-z): R€VER. The Waypoint Name "
-                             "Change Macro renames them all.")}
-                       : QStringList());
-        if (message.startsWith(S("Input")) || (unfit && !saveAnyway)) { // no save dialog
+        QStringList confirms;
+        if (unfit)
+            confirms << QString::fromUtf8(
+                "Save anyway: 1 waypoint name does not fit the device (at most 6 characters of "
+                "blank, 0-9, A-Z, a-z): R€VER. The Waypoint Name Change Macro renames them all.");
+        if (!replace.isEmpty())
+            confirms << S("Replace: ") + replace;
+        QCOMPARE(m_dialogs->confirms, confirms);
+        if (message.startsWith(S("Input")) || (unfit && !agree)) { // no save dialog
             QVERIFY(m_dialogs->saveProposals.isEmpty());
             return;
         }
@@ -560,12 +692,14 @@ private slots:
         QCOMPARE(m_dialogs->saveFilters, QStringList{S("RV58 route files (*.rte *.RTE)")});
         if (!message.isEmpty())
             QVERIFY(!m_dialogs->details.at(0).isEmpty());
+        const bool written = !answer.isEmpty() && message.isEmpty() && (replace.isEmpty() || agree);
         const QString out = m_dir->filePath(S("out.rte"));
-        QCOMPARE(QFile::exists(out), answer == S("out.rte"));
+        QCOMPARE(QFile::exists(out), written && answer == S("out.rte"));
         QByteArray expected = GoodRoute;
-        if (QFile::exists(out))
-            QCOMPARE(readFile(out),
-                     expected.replace("MYROUTE", "Trip 2").replace("WPT002", waypoint.toLatin1()));
+        expected.replace("MYROUTE", "Trip 2").replace("WPT002", waypoint.toLatin1());
+        if (written)
+            QCOMPARE(readFile(m_dir->filePath(answer)), expected);
+        QCOMPARE(readFile(old), written && answer == S("old.rte") ? expected : "old\r\n");
     }
 
     void unitSwitchReformatsRouteLength() {

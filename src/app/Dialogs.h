@@ -14,7 +14,8 @@ public:
     // The chosen file's path, or the empty text when the user cancels. `filter` is a Qt
     // name filter list ("Text (*.a *.A);;Other (*.b)"); its first entry is chosen first.
     virtual QString getOpenFileName(const QString& filter) = 0;
-    // As above, proposing `proposedName`; replacing an existing file is confirmed first.
+    // As above, proposing `proposedName`; an existing file is given back without a question
+    // (the window asks before replacing it).
     virtual QString getSaveFileName(const QString& proposedName, const QString& filter) = 0;
     // An expected problem: the text, one OK button, no icon; `details` may be empty.
     virtual void message(const QString& text, const QString& details = QString()) = 0;

@@ -15,8 +15,10 @@ QString QtDialogs::getOpenFileName(const QString& filter) {
 }
 
 QString QtDialogs::getSaveFileName(const QString& proposedName, const QString& filter) {
-    // QFileDialog asks before an existing file is replaced unless told not to.
-    return QFileDialog::getSaveFileName(nullptr, QString(), proposedName, filter);
+    // The window asks itself before an existing file is replaced, saying more than the
+    // file dialog could, so the dialog's own question is turned off.
+    return QFileDialog::getSaveFileName(nullptr, QString(), proposedName, filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
 }
 
 void QtDialogs::message(const QString& text, const QString& details) {

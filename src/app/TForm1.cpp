@@ -11,6 +11,7 @@
 #include "editing/WaypointValidation.h"
 #include "files/RouteFileWriter.h"
 #include "files/RouteImport.h"
+#include "files/SaveTarget.h"
 #include "route/CellNumber.h"
 #include "route/DeviceText.h"
 #include "route/RouteTable.h"
@@ -18,10 +19,12 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
@@ -34,6 +37,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -48,6 +52,8 @@ const char* const WindowTitle = "RV-58 GPX-Route Converter V0.5(B1009T)";
 const char* const OpenFilter = "GPX files (*.gpx *.GPX);;Oziexplorer route files (*.rte *.RTE)";
 const char* const SaveFilter = "RV58 route files (*.rte *.RTE)";
 const char* const WriteErrorMessage = "RTE file write error.";
+// The progress dialog comes up only for a load that takes longer than this.
+constexpr int ProgressDelayMs = 1000;
 
 // The widest text each named column holds for a real file: three-digit numbers, coordinates
 // of 11 characters as route files write them, distances of five digits. The "Date" column
@@ -89,15 +95,6 @@ QFrame* makePanel(QWidget* parent, const char* name, int top, int height) {
     return panel;
 }
 
-// The busy pointer for as long as it lives; put back on every way out, errors included.
-class BusyPointer {
-public:
-    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-};
-
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
@@ -132,7 +129,11 @@ TForm1::TForm1(QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // Ends a converter still running and puts the pointer back while the window is whole;
+    // no step of the load can reach it afterwards.
+    abandonLoad();
+}
 
 void TForm1::setDialogs(Dialogs* dialogs) {
     m_dialogs = dialogs ? dialogs : m_ownDialogs.get();
@@ -404,34 +405,97 @@ QString droppedRouteFile(const QMimeData* mime) {
 } // namespace
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedRouteFile(event->mimeData()).isEmpty())
+    if (!m_loading && !droppedRouteFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
     const QString path = droppedRouteFile(event->mimeData());
-    if (path.isEmpty())
+    if (m_loading || path.isEmpty())
         return;
     event->acceptProposedAction();
     Edit_Filename->setText(QDir::toNativeSeparators(path));
     guarded([this] { Button_GPX2RTEClick(); });
 }
 
+void TForm1::closeEvent(QCloseEvent* event) {
+    abandonLoad();
+    QWidget::closeEvent(event);
+}
+
+// The load runs in steps so the window keeps painting while the converter works: the
+// file's routes are listed, the user chooses one (and whether a long one is fitted), the
+// route is taken over. Until then the route loaded before stays as it is, and the controls
+// that would start another load or a save are off.
 void TForm1::Button_GPX2RTEClick() {
-    QString routeName = Edit_route_name->text();
-    ImportOutcome outcome;
-    {
-        BusyPointer busy;
-        outcome = ImportRoute(Edit_Filename->text(), *m_table, routeName, m_state, m_converter);
-    }
-    if (!outcome.ok) {
-        // Whatever was loaded before stays loaded, with its controls as they were, and the
-        // file field names its file again once the refusal has been read.
-        m_dialogs->message(outcome.message, outcome.details);
-        Edit_Filename->setText(m_loadedFile);
+    if (m_loading)
         return;
+    m_loadingFile = Edit_Filename->text();
+    m_loader = std::make_unique<RouteLoader>(m_converter);
+    connect(m_loader.get(), &RouteLoader::stepFinished, this, &TForm1::onLoaderStep);
+    m_loading = true;
+    m_enabledBeforeLoad = {Button_Browse->isEnabled(), Button_GPX2RTE->isEnabled(),
+                           Button_save_rte->isEnabled()};
+    for (QPushButton* button : {Button_Browse, Button_GPX2RTE, Button_save_rte})
+        button->setEnabled(false);
+    startWorking(text("Loading %1 ...").arg(QFileInfo(m_loadingFile).fileName()));
+    m_loader->open(m_loadingFile);
+}
+
+void TForm1::onLoaderStep() {
+    if (!m_loading)
+        return;
+    // Every question and message comes up with the normal pointer and no progress dialog.
+    stopWorking();
+    const RouteLoader::Stage stage = m_loader->stage();
+    if (stage == RouteLoader::Stage::Listed) {
+        bool goesOn = false;
+        guarded([this, &goesOn] { goesOn = chooseListedRoute(); });
+        if (goesOn)
+            return;
     }
-    m_loadedFile = Edit_Filename->text();
+    endLoad();
+    guarded([this, stage] {
+        if (stage == RouteLoader::Stage::Ready) {
+            showLoadedRoute();
+            return;
+        }
+        // Whatever was loaded before stays loaded, with its controls as they were, and the
+        // file field names its file again once a refusal has been read.
+        if (stage == RouteLoader::Stage::Failed)
+            m_dialogs->message(m_loader->outcome().message, m_loader->outcome().details);
+        Edit_Filename->setText(m_loadedFile);
+    });
+    emit loadFinished();
+}
+
+// Asks which of several routes to take and whether to fit one too long for the device;
+// false when the user cancels the choice.
+bool TForm1::chooseListedRoute() {
+    const QList<RouteListEntry>& routes = m_loader->routes();
+    int number = 1;
+    if (routes.size() > 1) {
+        number = m_dialogs->chooseRoute(routes);
+        if (number == 0)
+            return false;
+    }
+    int points = 0;
+    for (const RouteListEntry& entry : routes)
+        if (entry.number == number)
+            points = entry.points;
+    const bool fit = points > MaxRouteWaypoints && m_dialogs->askYesNo(FitQuestion(points));
+    if (fit)
+        startWorking(text("Reducing the route to %1 points ...").arg(MaxRouteWaypoints));
+    m_loader->choose(number, fit);
+    return true;
+}
+
+void TForm1::showLoadedRoute() {
+    QString routeName = Edit_route_name->text();
+    m_loader->takeOver(*m_table, routeName, m_state);
+    m_loadedFile = m_loadingFile;
+    m_loadedRouteCount = m_loader->routes().size();
+    Edit_Filename->setText(m_loadedFile);
     Edit_route_name->setText(routeName);
     m_reportedIconCells.clear();
     Panel1->setEnabled(true);
@@ -441,8 +505,60 @@ void TForm1::Button_GPX2RTEClick() {
     // One measurement and one drawing: the row load frames row 1 in the overview, or, when
     // row 1 holds no waypoint, the overview is drawn here.
     measureRoute();
+    const QString fitReport = m_loader->fitReport();
     if (!LoadWaypointIntoEditor(1))
         drawOverview(1);
+    // Said once the fitted route is on show, so the user sees what the numbers are about.
+    if (!fitReport.isEmpty())
+        m_dialogs->message(fitReport + QLatin1Char('.'));
+}
+
+void TForm1::startWorking(const QString& label) {
+    if (!m_working)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_working = true;
+    delete m_progress;
+    // A busy bar with Cancel, shown only when the work takes longer than a moment; modal to
+    // this window alone, which keeps painting behind it.
+    m_progress = new QProgressDialog(label, text("Cancel"), 0, 0, this);
+    m_progress->setWindowTitle(ApplicationTitle(QCoreApplication::applicationFilePath()));
+    m_progress->setWindowModality(Qt::WindowModal);
+    m_progress->setMinimumDuration(ProgressDelayMs);
+    m_progress->setValue(0); // starts the delay
+    connect(m_progress, &QProgressDialog::canceled, this, [this] {
+        if (m_loader)
+            m_loader->cancel();
+    });
+}
+
+void TForm1::stopWorking() {
+    if (!m_working)
+        return;
+    m_working = false;
+    QApplication::restoreOverrideCursor();
+    // Deleted later: this may run while the dialog is still delivering its own signal.
+    m_progress->disconnect(this);
+    m_progress->hide();
+    m_progress->deleteLater();
+    m_progress = nullptr;
+}
+
+void TForm1::endLoad() {
+    m_loading = false;
+    const QList<QPushButton*> buttons = {Button_Browse, Button_GPX2RTE, Button_save_rte};
+    for (int i = 0; i < buttons.size(); ++i)
+        buttons.at(i)->setEnabled(m_enabledBeforeLoad.value(i, true));
+}
+
+void TForm1::abandonLoad() {
+    if (!m_loading)
+        return;
+    // Destroying the loader ends its converter and removes the converter's folder at once.
+    m_loader.reset();
+    stopWorking();
+    endLoad();
+    Edit_Filename->setText(m_loadedFile);
+    emit loadFinished();
 }
 
 void TForm1::showRowAsCurrent(int row) {
@@ -464,11 +580,27 @@ void TForm1::Button_save_rteClick() {
         return;
     const QByteArray bytes = RebuildRouteLines(m_state, *m_table, routeName);
     const QString path = m_dialogs->getSaveFileName(routeName + text(".RTE"), text(SaveFilter));
-    if (path.isEmpty())
+    if (path.isEmpty() || !confirmReplacing(path))
         return;
     QString reason;
     if (!WriteRouteFile(path, bytes, &reason))
         m_dialogs->message(text(WriteErrorMessage), reason);
+}
+
+// True when `path` may be written: it names no file yet, or the user agrees to replace it.
+bool TForm1::confirmReplacing(const QString& path) {
+    const QFileInfo target(path);
+    // A directory, fifo or device is refused by the write itself, with its reason.
+    if (!target.exists() || !CheckSaveTarget(path).isEmpty())
+        return true;
+    QString question = text("%1 already exists. Replace it?").arg(target.fileName());
+    const qsizetype others = m_loadedRouteCount - 1;
+    if (others > 0 && target.canonicalFilePath() == QFileInfo(m_loadedFile).canonicalFilePath())
+        question +=
+            (others == 1 ? text(" It holds 1 other route, which will not be kept:")
+                         : text(" It holds %1 other routes, which will not be kept:").arg(others)) +
+            text(" the saved file holds the chosen route only.");
+    return m_dialogs->confirm(question, text("Replace"));
 }
 
 void TForm1::RadioGroup_unitClick() {

@@ -11,6 +11,7 @@
 #include "route/RouteState.h"
 
 #include <QImage>
+#include <QList>
 #include <QSet>
 #include <QWidget>
 
@@ -19,9 +20,11 @@
 
 class Dialogs;
 class PictureView;
+class RouteLoader;
 class RouteTable;
 class QButtonGroup;
 class QCheckBox;
+class QCloseEvent;
 class QComboBox;
 class QDragEnterEvent;
 class QDropEvent;
@@ -30,6 +33,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPainter;
+class QProgressDialog;
 class QPushButton;
 class QTableView;
 
@@ -44,8 +48,10 @@ public:
 
     // Replaces the dialog layer (the window keeps its own until then); not owned.
     void setDialogs(Dialogs* dialogs);
-    // The converter program the import runs for GPX files.
+    // The converter program the import runs for GPX files, from the next load on.
     void setConverter(const GpsBabelConverter& converter) { m_converter = converter; }
+    // True from the start of a load until it has ended in whichever way (loadFinished()).
+    bool isLoading() const { return m_loading; }
 
     RouteTable& routeTable() { return *m_table; }
     const RouteState& routeState() const { return m_state; }
@@ -58,6 +64,8 @@ signals:
     // Each measurement of the route, and each drawing of the overview.
     void routeMeasured();
     void overviewDrawn();
+    // A load has ended: its route is on show, it was refused, or it was cancelled.
+    void loadFinished();
 
 public slots:
     void FormCreate();
@@ -83,6 +91,8 @@ protected:
     // A .gpx or .rte file dropped from a file manager loads as if chosen with Load Route.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Closing the window during a load ends the converter and removes its folder.
+    void closeEvent(QCloseEvent* event) override;
 
 public:
     // Called for each table cell after its text is drawn (column, table row).
@@ -104,6 +114,16 @@ private:
     void measureRoute();
     void drawOverview(int row);
 
+    // The load runs in steps while the window stays responsive; see Button_GPX2RTEClick.
+    void onLoaderStep();
+    bool chooseListedRoute();
+    void showLoadedRoute();
+    void startWorking(const QString& label);
+    void stopWorking();
+    void endLoad();
+    void abandonLoad();
+    bool confirmReplacing(const QString& path);
+
     // Owned state of the window.
     RouteTable* m_table = nullptr;
     RouteState m_state;
@@ -124,6 +144,18 @@ private:
     QSet<std::pair<int, QString>> m_reportedIconCells;
     bool m_movingCurrentRow = false;
     QList<int> m_columnWidths;
+
+    // The load under way, made afresh for each load with the converter set then.
+    std::unique_ptr<RouteLoader> m_loader;
+    bool m_loading = false;
+    QString m_loadingFile;
+    // The busy pointer is on and the progress dialog waits to show (or shows).
+    bool m_working = false;
+    QProgressDialog* m_progress = nullptr;
+    // The enabled states of the controls that start a load or a save, kept during a load.
+    QList<bool> m_enabledBeforeLoad;
+    // How many routes the loaded file held; the saved file holds the chosen one only.
+    qsizetype m_loadedRouteCount = 0;
 
     // Controls, named as their object names.
     QFrame* Panel3 = nullptr;
