@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Routes and window helpers shared by the benchmark program and the start-up probe: route
 // files of any length made up on the spot, a dialog layer that only records, and a wait
 // for a widget's next paint.

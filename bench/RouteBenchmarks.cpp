@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rv58route-bench: what a user waits for, measured. The GPX import end to end against the
 // converter alone, RefreshRoute with a full route, start-up to the first painted window
 // with its peak memory, and how reading and measuring grow with the route's length.

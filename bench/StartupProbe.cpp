@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rv58route-startup-probe: how long the window takes to come up and how much memory it
 // holds with a full route. Start-up happens once per process, so the benchmark program
 // runs this probe afresh for every sample.

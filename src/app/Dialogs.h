@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's only ways of asking the user something or telling them something. The
 // program shows real dialogs; tests give scripted answers and read what would be shown.
 #pragma once

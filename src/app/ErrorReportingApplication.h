@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The top-level error report: an error that escapes any handler is shown to the user and
 // the handler is abandoned where it stood; the window goes on running.
 #pragma once

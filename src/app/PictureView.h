@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A picture control: shows a QImage, either stretched to the control's size or one to
 // one from the top-left corner, and reports mouse presses in the control's own pixels.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog layer as the program shows it: QFileDialog, QMessageBox and the route list,
 // captioned with the application title.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the route table's cells: the "NO" column like a header section, every other cell
 // as usual, and then hands each cell to the window's cell-drawing handler so it can draw
 // over the text (the icons of the "Icon" column).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list of the routes a file holds, from which the user picks the one to load: name,
 // number of points and kind (route or track) of each, the first one chosen to begin with.
 #pragma once

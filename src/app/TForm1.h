@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the three groups of controls, their initial states and the wiring of
 // every handler. The handlers are thin: they collect control texts, call the operations
 // of the layers below and show what comes back through the dialog layer.

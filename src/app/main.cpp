@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rv58route: the window, with every error that escapes start-up or a handler reported.
 #include "app/ApplicationTitle.h"
 #include "app/ErrorReportingApplication.h"

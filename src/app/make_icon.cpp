@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the application icon as PNG files for installation: make_icon DIR SIZE...
 #include "app/ApplicationIcon.h"
 #include "editing/IconSheet.h"

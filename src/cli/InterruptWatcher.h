@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns a request to stop the program (Ctrl+C, or SIGTERM from a shell or service manager;
 // on Windows the console's Ctrl+C, Ctrl+Break and close events) into the Qt signal
 // interrupted(), delivered by the event loop, so a running conversion can be cancelled and

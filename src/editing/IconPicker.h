@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The icon picker: the sheet on which the chosen icon is framed in red, and the full-size
 // preview of the chosen icon. The window shows both pictures and calls change() whenever
 // the icon list's selection changes, from the list, a click on the picker or a row load.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The icon sheet: the pictures of the RV-58's 45 waypoint icons in one 220 x 128 image,
 // black on white, and the rule that finds icon n in it. The picker, the table and the
 // overview all draw their icons from this one picture.

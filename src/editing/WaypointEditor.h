@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The waypoint editor's work on the route table: showing a row in the editor, and Accept
 // with its two macros that rename or re-icon every waypoint at once. The window keeps the
 // editor's controls; it passes their values in and shows what comes back.

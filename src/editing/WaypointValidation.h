@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The checks that a waypoint's name and coordinates pass before Accept may write them into
 // the route table: names the RV-58 accepts, coordinates in the shape and range it reads.
 #pragma once

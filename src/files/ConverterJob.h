@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One piece of converter work run without blocking the caller: GPSBabel runs as a child
 // process in a private folder, bounded by the converter's timeout, and can be cancelled at
 // any moment. The window keeps painting meanwhile; the command-line program waits for it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Repair of the route files that GPSBabel writes. It copies names and comments into the
 // file as they are, so a comma, CR or LF in a GPX name splits a field or a record, and a
 // reader that divides at every comma takes a piece of the name for the latitude.

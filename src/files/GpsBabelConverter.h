@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which GPSBabel to run, for how long at most, and with which arguments for each kind of
 // work; ConverterJob runs it.
 #pragma once

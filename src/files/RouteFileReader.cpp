@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/RouteFileReader.h"
 
 #include "route/RouteState.h"

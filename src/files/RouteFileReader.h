@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading OziExplorer route files (.rte).
 //
 // A route file is 8-bit text, one record a line, fields divided at every comma with no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/RouteFileWriter.h"
 #include "files/RouteFileReader.h"
 #include "files/SaveTarget.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a route file for the device: the header and route lines last read, with the route name
 // and the name, latitude, longitude and icon of each waypoint line put in from the table.
 #pragma once

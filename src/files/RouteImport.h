@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Load Route: a GPX file through the converter, an .rte file directly, then the reader. A
 // file may hold several routes; one is chosen, and one longer than the device holds may be
 // fitted to it by the converter. Nothing that was loaded before changes until the chosen

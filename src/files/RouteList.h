@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One entry of the list of routes a file holds, as the route choice shows it: the window's
 // list and rv58route-cli's --routes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a route file may be saved. A save replaces a regular file whole (through a
 // temporary file renamed into place); a directory, a fifo, a device node or a link that
 // leads to none of those would be replaced by a regular file instead, so they are refused.

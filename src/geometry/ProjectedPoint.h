@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A waypoint projected to the plane: easting and northing in whole metres. Made by the
 // route measurement, drawn by the route overview.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The route's numbers: every waypoint projected on one central meridian, the legs between
 // consecutive points, the route length, and their texts in km or miles, truncated to two
 // decimals. Works on the route table's cells and hands back what the window shows.

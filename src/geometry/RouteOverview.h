@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The route overview: a 256 x 128 picture with every waypoint's icon at half size, joined
 // in route order by a black line, the selected waypoint framed in red. A world window in
 // metres is fitted around the route and mapped onto the picture with 32-bit integer

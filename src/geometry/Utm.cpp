@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The forward transverse Mercator series (meridian arc to e^6, easting and northing to A^5
 // and A^6): within a millimetre of the exact projection up to 3 degrees from the central
 // meridian, which is all that whole-metre route measurement needs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Geodetic latitude and longitude to Universal Transverse Mercator easting and northing,
 // with the zone rules of the device's route tools. Pure functions; the ellipsoid is an
 // argument so that tests can vary it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "route/CellNumber.h"
 
 bool ParseDecimalInteger(const QString& text, int& value) {

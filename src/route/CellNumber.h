@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turning a cell's text into an integer where the route needs one (the "Icon" column).
 // A cell that is not a decimal integer is an error that reaches the top-level report.
 #pragma once

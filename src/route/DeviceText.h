@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text rules the device sets for the names it stores, shared by the waypoint name
 // check and the route name check.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The route-wide values beside the route table: the lines of the route last read, kept
 // byte for byte, and where its records sit among them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The route table: the one store of the loaded route's waypoint values, as text by
 // (column, row). Row 0 holds the column headers; rows 1 and after hold one waypoint each.
 // As a Qt model it shows rows 1 and after as its rows and row 0 as its horizontal header,
