@@ -590,6 +590,8 @@ private slots:
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         for (const char* name : {"Button_Browse", "Button_GPX2RTE", "Button_save_rte"})
             QVERIFY2(!get<QWidget>(name)->isEnabled(), name);
+        // The name field is not handed the focus, which would select and scroll its text.
+        QVERIFY(get<QLineEdit>("Edit_waypoint")->selectedText().isEmpty());
         QMimeData mime;
         mime.setUrls({QUrl::fromLocalFile(before)});
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});

@@ -437,8 +437,13 @@ void TForm1::Button_GPX2RTEClick() {
     m_loading = true;
     m_enabledBeforeLoad = {Button_Browse->isEnabled(), Button_GPX2RTE->isEnabled(),
                            Button_save_rte->isEnabled()};
-    for (QPushButton* button : {Button_Browse, Button_GPX2RTE, Button_save_rte})
+    for (QPushButton* button : {Button_Browse, Button_GPX2RTE, Button_save_rte}) {
+        // A focused button that is switched off would hand its focus on as a Tab does, and a
+        // text field taking focus that way selects its text and scrolls to its end.
+        if (button->hasFocus())
+            button->clearFocus();
         button->setEnabled(false);
+    }
     startWorking(text("Loading %1 ...").arg(QFileInfo(m_loadingFile).fileName()));
     m_loader->open(m_loadingFile);
 }
