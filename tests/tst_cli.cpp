@@ -93,18 +93,10 @@ private slots:
             << QString();
         QTest::newRow("unknown type")
             << QStringList{"show", path("x.txt")} << 1 << "Unknow file type error." << QString();
-        QTest::newRow("missing route file")
-            << QStringList{"show", path("none.rte")} << 1 << "RTE file error." << QString();
-        QTest::newRow("not a route file") << QStringList{"show", RV58_TEST_DATA "/not_a_route.rte"}
-                                          << 1 << "Route File Format Error!" << QString();
         QTest::newRow("route name character") << convert + QStringList{"--route-name", "A-B"} << 1
                                               << "Input Char Error (Route Name)!" << QString();
-        QTest::newRow("route name length") << convert + QStringList{"--route-name", "ABCDEFGHIJKLM"}
-                                           << 1 << "Input Length Error (Route Name)!" << QString();
         QTest::newRow("waypoint name length") << convert + QStringList{"--name", "TOOLONG"} << 1
                                               << "Input Length Error (Name)!" << QString();
-        QTest::newRow("waypoint name character") << convert + QStringList{"--name", "A_B"} << 1
-                                                 << "Input Char Error (Name)!" << QString();
         QTest::newRow("unwritable output")
             << QStringList{"convert", in, "-o", path("no/such/dir/out.rte")} << 1
             << "RTE file write error." << QString();
@@ -228,11 +220,10 @@ private slots:
         QTest::newRow("one waypoint")
             << gpx << name + QStringList{"--row", "2", "--name", " BRIDGE", "--icon", "12"}
             << rhine("GRT001 BRIDGE WEIR", "0 12 0") << QByteArray();
-        QTest::newRow("name macro, empty name")
-            << gpx << name + QStringList{"--name", "", "--name-macro"}
-            << rhine("START TURN01 FINISH", "0 0 0") << QByteArray();
-        QTest::newRow("icon macro") << gpx << name + QStringList{"--icon", "44", "--icon-macro"}
-                                    << rhine("GRT001 MILL WEIR", "44 44 44") << QByteArray();
+        QTest::newRow("both macros, empty name")
+            << gpx
+            << name + QStringList{"--name", "", "--name-macro", "--icon", "44", "--icon-macro"}
+            << rhine("START TURN01 FINISH", "44 44 44") << QByteArray();
         QTest::newRow("the second route alone")
             << gpx << QStringList{"--route", "2"}
             << header() + "R,2,Back,,\r\n"

@@ -1,6 +1,8 @@
-// The waypoint editor on the route table: row load, Accept, and the two macros.
+// The waypoint editor on the route table: the input check, row load, Accept with its two
+// macros, and the warning about names the device will not take.
 #include "editing/SequenceCode.h"
 #include "editing/WaypointEditor.h"
+#include "editing/WaypointValidation.h"
 #include "route/CellNumber.h"
 #include "route/DeviceText.h"
 #include "route/RouteTable.h"
@@ -15,171 +17,170 @@ void fill(RouteTable& table, int count) {
     table.writeHeaderRow();
     for (int row = 1; row <= count; ++row) {
         table.setCell(RouteTable::ColName, row, QStringLiteral("WPT%1").arg(row));
-        table.setCell(RouteTable::ColLongitude, row, QStringLiteral("139.%1").arg(row));
         table.setCell(RouteTable::ColIcon, row, QString::number(row));
     }
 }
 
-QStringList cells(const RouteTable& table, int col, int first, int last) {
+QString column(const RouteTable& table, int col, int last) {
     QStringList texts;
-    for (int row = first; row <= last; ++row)
+    for (int row = 1; row <= last; ++row)
         texts << table.cell(col, row);
-    return texts;
+    return texts.join(QLatin1Char(' '));
 }
-
-QStringList words(const char* text) {
-    return QString::fromLatin1(text).split(QLatin1Char(' '));
-}
-
-// One Accept: the checked name and icon entry, the count and the two macro boxes, and the
-// names and icons rows 1 to 6 hold afterwards.
-struct AcceptCase {
-    int selected; // the loaded row, 0 for none
-    const char* name;
-    int icon; // -1: no entry selected
-    int n;
-    bool iconMacro, nameMacro;
-    const char* names;
-    const char* icons;
-};
 
 } // namespace
-
-Q_DECLARE_METATYPE(AcceptCase)
 
 class TestEditor : public QObject {
     Q_OBJECT
 private slots:
-    void acceptWritesRowOrMacros_data();
-    void acceptWritesRowOrMacros();
-    void sequenceCodesAbove99();
-    void waypointCountFromText();
-    void rowLoad_data();
-    void rowLoad();
-    void deviceNameWarning_data();
-    void deviceNameWarning();
-};
-
-void TestEditor::acceptWritesRowOrMacros_data() {
-    QTest::addColumn<AcceptCase>("accept");
-    auto row = [](const char* tag, const AcceptCase& accept) { QTest::newRow(tag) << accept; };
-    const char* accepted = "WPT1 AB1 WPT3 WPT4 WPT5 WPT6";
-    const char* unchanged = "1 2 3 4 5 6";
-    row("one row", {2, "AB1", 7, 4, false, false, accepted, "1 7 3 4 5 6"});
-    row("icon macro", {2, "AB1", 7, 4, true, false, accepted, "7 7 7 7 5 6"});
-    row("none counted", {2, "AB1", 7, 0, true, true, accepted, "1 7 3 4 5 6"});
-    row("no entry selected", {2, "AB1", -1, 4, true, false, accepted, unchanged});
-    row("beyond the list", {2, "AB1", 45, 4, false, false, accepted, unchanged});
-    row("no row loaded",
-        {0, "AB1", 7, 4, false, false, "WPT1 WPT2 WPT3 WPT4 WPT5 WPT6", unchanged});
-    // Both macros: rows 1 to n get the macro names and the icon, the accepted name stays in
-    // no row.
-    const char* five = "33 33 33 33 33 6";
-    row("START to FINISH",
-        {1, "", 33, 5, true, true, "START TURN01 TURN02 TURN03 FINISH WPT6", five});
-    row("prefix RIVER1",
-        {1, "RIVER1", 33, 5, true, true, "RIVE00 RIVE01 RIVE02 RIVE03 RIVE04 WPT6", five});
-    row("prefix AB", {1, "AB", 33, 5, true, true, "AB00 AB01 AB02 AB03 AB04 WPT6", five});
-    row("one waypoint",
-        {1, "", 33, 1, true, true, "START WPT2 WPT3 WPT4 WPT5 WPT6", "33 2 3 4 5 6"});
-    row("two waypoints",
-        {1, "", 33, 2, true, true, "START FINISH WPT3 WPT4 WPT5 WPT6", "33 33 3 4 5 6"});
-}
-
-void TestEditor::acceptWritesRowOrMacros() {
-    QFETCH(AcceptCase, accept);
-    RouteTable table;
-    fill(table, 6);
-    AcceptWaypoint(table, accept.selected, QString::fromLatin1(accept.name), accept.icon, accept.n,
-                   accept.iconMacro, accept.nameMacro);
-    QCOMPARE(cells(table, RouteTable::ColName, 0, 6),
-             QStringList(QStringLiteral("WPT Name")) + words(accept.names));
-    QCOMPARE(cells(table, RouteTable::ColIcon, 0, 6), words("Icon") + words(accept.icons));
-}
-
-// The name macro numbers on past 99 with a letter for the tens.
-void TestEditor::sequenceCodesAbove99() {
-    RouteTable table;
-    fill(table, 124);
-    AcceptWaypoint(table, 1, QString(), 0, 124, false, true);
-    QCOMPARE(cells(table, RouteTable::ColName, 100, 101), words("TURN99 TURNA0"));
-    QCOMPARE(table.cell(RouteTable::ColName, 111), QStringLiteral("TURNB0"));
-    QCOMPARE(table.cell(RouteTable::ColName, 124), QStringLiteral("FINISH"));
-    QCOMPARE(SequenceCode(109), QStringLiteral("A9"));
-    QCOMPARE(SequenceCode(255), QStringLiteral("P5"));
-}
-
-void TestEditor::waypointCountFromText() {
-    QCOMPARE(WaypointCountFromText(QStringLiteral("124")), 124);
-    QCOMPARE(WaypointCountFromText(QStringLiteral("300")), 44);
-    QVERIFY_THROWS_EXCEPTION(RouteError, WaypointCountFromText(QStringLiteral("12x")));
-}
-
-void TestEditor::rowLoad_data() {
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QString>("iconCell");
-    QTest::addColumn<int>("iconIndex"); // -2: not loaded, -3: error
-    QTest::newRow("icon 44") << 1 << QStringLiteral("44") << 44;
-    QTest::newRow("leading blanks") << 1 << QStringLiteral("  7") << 7;
-    QTest::newRow("45: no entry") << 1 << QStringLiteral("45") << -1;
-    QTest::newRow("300: low 8 bits") << 1 << QStringLiteral("300") << 44;
-    QTest::newRow("-1: counts as 255") << 1 << QStringLiteral("-1") << -1;
-    QTest::newRow("empty icon cell") << 1 << QString() << -2;
-    QTest::newRow("header row") << 0 << QStringLiteral("3") << -2;
-    QTest::newRow("not an integer") << 1 << QStringLiteral("x1") << -3;
-}
-
-void TestEditor::rowLoad() {
-    QFETCH(int, row);
-    QFETCH(QString, iconCell);
-    QFETCH(int, iconIndex);
-    RouteTable table;
-    fill(table, 2);
-    table.setCell(RouteTable::ColName, row, QStringLiteral(" ab "));
-    table.setCell(RouteTable::ColLatitude, row, QStringLiteral(" -35.5"));
-    table.setCell(RouteTable::ColIcon, row, iconCell);
-    const std::optional<EditorRow> shown = LoadWaypointRow(table, row);
-    QCOMPARE(shown.has_value(), iconIndex != -2);
-    if (!shown)
-        return;
-    QCOMPARE(QStringList({shown->name, shown->latitude, shown->longitude, shown->iconText}),
-             QStringList({" ab ", " -35.5", "139.1", iconCell}));
-    try {
-        QCOMPARE(EditorIconIndex(shown->iconText), iconIndex);
-    } catch (const RouteError& error) {
-        QCOMPARE(error.text(), QStringLiteral("'x1' is not a valid integer value"));
-        QCOMPARE(iconIndex, -3);
+    // Text in, the first failing rule's message out: name, then latitude, then longitude.
+    void inputCheck_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("lat");
+        QTest::addColumn<QString>("lon");
+        QTest::addColumn<QString>("message");
+        // Expected: "" passes, else "Rule Field" of "Input Rule Error (Field)!".
+        // clang-format off
+        const char* const rows[][4] = {
+            {"ABCDEFG", "", "", "Length Name"},       {"ABCDEF!", "", "", "Length Name"},
+            {" \t\x1f 09AZaz \r\n", "", "", ""},      {"a 9", "", "", ""},
+            {" \x01 ", "", "", ""},                   {"\xa0Z", "", "", "Char Name"},
+            {"AB\xe9", "", "", "Char Name"},          {"A\x01" "C", "", "", "Char Name"},
+            {"/:@[`{", "", "", "Char Name"},          {"", "+90.000000", "", ""},
+            {"", "-90.000000", "", ""},               {"", "90.000001", "", "Range Latitude"},
+            {"", "-90.000001", "", "Range Latitude"}, {"", "12.1234567", "", "Length Latitude"},
+            {"", " -12.123456 ", "", ""},             {"", "-12.1234567", "", "Length Latitude"},
+            {"", "12,5", "", "Char Latitude"},        {"", "+-5", "", "Char Latitude"},
+            {"", "9-0", "", "Char Latitude"},         {"", "-", ".", ""},
+            {"", "90.0.1", "", ""},                   {"", "90.1.5", "", "Range Latitude"},
+            {"", "", "-180.000000", ""},              {"", "", "180.000001", "Range Longitude"},
+            {"", "", "179.1234567", "Length Longitude"},
+            {"", "", "-179.1234567", "Length Longitude"},
+            {"", "", "1234567890", "Range Longitude"}, {"", "", "12a", "Char Longitude"},
+            {"A-B", "91", "", "Char Name"},           {"", "91", "181", "Range Latitude"}};
+        // clang-format on
+        for (const auto& r : rows) {
+            const QStringList rule = QString::fromLatin1(r[3]).split(QLatin1Char(' '));
+            QTest::addRow("%s|%s|%s", r[0], r[1], r[2])
+                << QString::fromLatin1(r[0]) << QString::fromLatin1(r[1])
+                << QString::fromLatin1(r[2])
+                << (rule.size() < 2 ? QString()
+                                    : QStringLiteral("Input %1 Error (%2)!").arg(rule[0], rule[1]));
+        }
     }
-}
+    void inputCheck() {
+        QFETCH(QString, name);
+        QFETCH(QString, lat);
+        QFETCH(QString, lon);
+        QFETCH(QString, message);
+        QCOMPARE(ValidateWaypointInput(name, lat, lon), message);
+    }
 
-void TestEditor::deviceNameWarning_data() {
-    QTest::addColumn<QString>("names"); // of rows 1.., '|' between them
-    QTest::addColumn<QString>("warning");
-    const QString rule = QStringLiteral(
-        "the device (at most 6 characters of blank, 0-9, A-Z, a-z): %1 The Waypoint Name Change "
-        "Macro renames them all.");
-    QTest::newRow("all fit") << QStringLiteral("START|Ab 9|RIVE00|") << QString();
-    QTest::newRow("seven characters")
-        << QStringLiteral("ABCDEFG|OK")
-        << QStringLiteral("1 waypoint name does not fit ") + rule.arg(QStringLiteral("ABCDEFG."));
-    QTest::newRow("first three named")
-        << QString::fromLatin1("A|Bern Bahnhof|Caf\xe9|a_b|TURN\x80")
-        << QStringLiteral("4 waypoint names do not fit ") +
-               rule.arg(QString::fromUtf8("Bern Bahnhof, Café, a_b, ..."));
-}
+    // One Accept on six waypoints: the loaded row (0: none), the name, the icon entry (-1:
+    // none), the count and the macro boxes checked (I: icon, N: name); then the names and
+    // icons of rows 1 to 6.
+    void acceptWritesRowOrMacros_data() {
+        QTest::addColumn<QString>("accept");
+        QTest::addColumn<QString>("result");
+        const QString row2 = "WPT1 AB1 WPT3 WPT4 WPT5 WPT6|";
+        const QString five = "33 33 33 33 33 6";
+        QTest::newRow("one row") << "2|AB1|7|4|" << row2 + "1 7 3 4 5 6";
+        QTest::newRow("icon macro") << "2|AB1|7|4|I" << row2 + "7 7 7 7 5 6";
+        QTest::newRow("none counted") << "2|AB1|7|0|IN" << row2 + "1 7 3 4 5 6";
+        QTest::newRow("no entry") << "2|AB1|-1|4|I" << row2 + "1 2 3 4 5 6";
+        QTest::newRow("beyond the list") << "2|AB1|45|4|I" << row2 + "1 2 3 4 5 6";
+        QTest::newRow("no row loaded") << "0|AB1|7|4|"
+                                       << "WPT1 WPT2 WPT3 WPT4 WPT5 WPT6|"
+                                          "1 2 3 4 5 6";
+        QTest::newRow("START to FINISH") << "1||33|5|IN"
+                                         << "START TURN01 TURN02 TURN03 FINISH WPT6|" + five;
+        QTest::newRow("prefix RIVER1") << "1|RIVER1|33|5|IN"
+                                       << "RIVE00 RIVE01 RIVE02 RIVE03 RIVE04 WPT6|" + five;
+        QTest::newRow("prefix AB") << "1|AB|0|5|IN"
+                                   << "AB00 AB01 AB02 AB03 AB04 WPT6|0 0 0 0 0 6";
+        QTest::newRow("two") << "1||44|2|IN"
+                             << "START FINISH WPT3 WPT4 WPT5 WPT6|44 44 3 4 5 6";
+    }
+    void acceptWritesRowOrMacros() {
+        QFETCH(QString, accept);
+        QFETCH(QString, result);
+        const QStringList a = accept.split(QLatin1Char('|'));
+        RouteTable table;
+        fill(table, 6);
+        AcceptWaypoint(table, a[0].toInt(), a[1], a[2].toInt(), a[3].toInt(),
+                       a[4].contains(QLatin1Char('I')), a[4].contains(QLatin1Char('N')));
+        QCOMPARE(column(table, RouteTable::ColName, 6) + "|" +
+                     column(table, RouteTable::ColIcon, 6),
+                 result);
+        QCOMPARE(table.cell(RouteTable::ColName, 0), QStringLiteral("WPT Name"));
+    }
 
-// Names beyond the waypoint count are not the route's and are left out.
-void TestEditor::deviceNameWarning() {
-    QFETCH(QString, names);
-    QFETCH(QString, warning);
-    const QStringList rows = names.split(QLatin1Char('|'));
-    RouteTable table;
-    fill(table, int(rows.size()) + 1);
-    for (int i = 0; i < rows.size(); ++i)
-        table.setCell(RouteTable::ColName, i + 1, rows.at(i));
-    table.setCell(RouteTable::ColName, int(rows.size()) + 1, QStringLiteral("NOT IN THE ROUTE"));
-    QCOMPARE(DeviceNameWarning(table, int(rows.size())), warning);
-}
+    // The name macro numbers on past 99 with a letter for the tens.
+    void sequenceCodes() {
+        QStringList codes;
+        for (int i : {0, 9, 10, 99, 100, 109, 110, 255, 256})
+            codes << SequenceCode(i);
+        QCOMPARE(codes.join(QLatin1Char(' ')), QStringLiteral("00 09 10 99 A0 A9 B0 P5 00"));
+    }
+
+    // An "Icon" cell as the editor's icon list reads it: decimal, low 8 bits, 0 to 44.
+    void iconCells_data() {
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<int>("index"); // -2: not a valid integer
+        QTest::addColumn<int>("count"); // as the Total Points field reads it
+        const std::tuple<const char*, int, int> rows[] = {
+            {"44", 44, 44},  {"  +7", 7, 7},        {"45", -1, 45},        {"300", 44, 44},
+            {"-1", -1, 255}, {"-2147483648", 0, 0}, {"2147483648", -2, 0}, {"-2147483649", -2, 0},
+            {"x1", -2, 0},   {"5 ", -2, 0},         {"", -2, 0},           {"-", -2, 0}};
+        for (const auto& [cell, index, count] : rows)
+            QTest::addRow("'%s'", cell) << QString::fromLatin1(cell) << index << count;
+    }
+    void iconCells() {
+        QFETCH(QString, cell);
+        QFETCH(int, index);
+        QFETCH(int, count);
+        try {
+            QCOMPARE(EditorIconIndex(cell), index);
+            QCOMPARE(WaypointCountFromText(cell), count);
+        } catch (const RouteError& error) {
+            QCOMPARE(index, -2);
+            QCOMPARE(error.text(), QStringLiteral("'%1' is not a valid integer value").arg(cell));
+        }
+    }
+
+    void rowLoad() {
+        RouteTable table;
+        fill(table, 2);
+        table.setCell(RouteTable::ColLatitude, 2, QStringLiteral(" -35.5"));
+        table.setCell(RouteTable::ColLongitude, 2, QStringLiteral("139.1"));
+        const std::optional<EditorRow> shown = LoadWaypointRow(table, 2);
+        QVERIFY(shown);
+        QCOMPARE(QStringList({shown->name, shown->latitude, shown->longitude, shown->iconText}),
+                 QStringList({"WPT2", " -35.5", "139.1", "2"}));
+        table.setCell(RouteTable::ColIcon, 1, QString());
+        QVERIFY(!LoadWaypointRow(table, 1)); // no icon: not a waypoint row
+        QVERIFY(!LoadWaypointRow(table, 0));
+    }
+
+    // The first three misfits are named; names beyond the waypoint count are not the route's.
+    void deviceNameWarning() {
+        RouteTable table;
+        fill(table, 7);
+        const QStringList names = QString::fromLatin1("A|RIVE00|Bern Bahnhof|Caf\xe9|a_b|TURN\x80")
+                                      .split(QLatin1Char('|'));
+        for (int i = 0; i < names.size(); ++i)
+            table.setCell(RouteTable::ColName, i + 1, names.at(i));
+        const QString rule = QStringLiteral(
+            " the device (at most 6 characters of blank, 0-9, A-Z, a-z): %1 The Waypoint Name "
+            "Change Macro renames them all.");
+        QCOMPARE(DeviceNameWarning(table, 2), QString());
+        QCOMPARE(DeviceNameWarning(table, 3),
+                 "1 waypoint name does not fit" + rule.arg("Bern Bahnhof."));
+        QCOMPARE(DeviceNameWarning(table, 6),
+                 "4 waypoint names do not fit" +
+                     rule.arg(QString::fromUtf8("Bern Bahnhof, Café, a_b, ...")));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestEditor)
 #include "tst_editor.moc"

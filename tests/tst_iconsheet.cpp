@@ -91,6 +91,7 @@ void TestIconSheet::redSquareAndPreviewShowOnlyTheChoice_data() {
     // 11's square runs along icon 12's left edge.
     QTest::newRow("12 after 11") << QList<int>{11, 12} << QPoint(74, 26);
     QTest::newRow("no entry after 5") << QList<int>{5, -1} << QPoint(0, 0);
+    QTest::newRow("45 after 5") << QList<int>{5, 45} << QPoint(0, 0);
     QTest::newRow("7 after no entry") << QList<int>{5, -1, 7} << QPoint(170, 2);
 }
 
@@ -100,7 +101,7 @@ void TestIconSheet::redSquareAndPreviewShowOnlyTheChoice() {
     IconPicker picker(m_sheet);
     for (int k : choices)
         picker.change(k);
-    const int chosen = choices.isEmpty() ? -1 : choices.last();
+    const int chosen = origin.isNull() ? -1 : choices.last();
     QCOMPARE(picker.highlightOrigin(), origin);
     QCOMPARE(picker.pickerImage(), withSquare(m_sheet.image(), origin));
     QCOMPARE(picker.preview(), chosen < 0 ? filled(24, 24, White)
