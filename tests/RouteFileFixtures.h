@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small route files for the tests, written out as bytes.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rv58route-cli as a script sees it: its output, its messages and its exit status.
 #include "RouteFileFixtures.h"
 

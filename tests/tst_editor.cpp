@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The waypoint editor on the route table: the input check, row load, Accept with its two
 // macros, and the warning about names the device will not take.
 #include "editing/SequenceCode.h"

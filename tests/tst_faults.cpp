@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program put into faults around its files: the route file changed or deleted after it
 // was chosen, a file beyond the read cap, the converter leaving side files, a full device.
 // In each it goes on working and loses nothing that was loaded or saved before.

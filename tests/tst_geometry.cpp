@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The projection against GeographicLib, and the route measurement through the route table:
 // leg and total cells, labels, the unit switch and the routes that need one meridian.
 #include "geometry/RouteMeasurement.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The route overview: where the waypoints land in the 256 x 128 picture, and what the
 // drawing leaves in it.
 #include "geometry/RouteOverview.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The icon sheet, the picker's red highlight and preview, and icons drawn into other
 // pictures, checked pixel by pixel.
 #include "editing/IconPicker.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The import: file type from the extension, GPX through the real converter in a folder of
 // its own, and route files as GPSBabel writes them; the converter jobs that run it without
 // blocking.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and writing route files: what the reader takes from a file, what it refuses
 // (changing nothing), and that the writer gives back every byte it does not replace.
 #include "RouteFileFixtures.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven as a user drives it: clicks go through the application's event
 // delivery (so escaping errors reach the top-level report), and a script answers every
 // dialog and keeps what would have been shown.

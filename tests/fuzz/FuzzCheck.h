@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the fuzz targets: a property that fails stops the run with the reason, so
 // libFuzzer keeps the input that broke it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor's input checks and the route name check on any text, then Accept and a save
 // with what passed. Input: four texts (waypoint name, latitude, longitude, route name), each
 // ended by a backslash, then a route file; the icon, row and macro choices come from the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The route file reader on any bytes: it never crashes, the list of routes and the route
 // taken agree, and what it accepts is the file's header and the chosen route's own lines,
 // byte for byte. The last byte chooses the route. The table, name and state live on from

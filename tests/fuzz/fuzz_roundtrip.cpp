@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Read, then write with no edit. The header and the chosen route's own lines come back byte
 // for byte, except where reading itself changes text: the route name cut to 12 characters
 // and waypoint names shortened by the GRTP-/GMLS- rule. The output is never longer than the
