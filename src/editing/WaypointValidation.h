@@ -7,7 +7,6 @@
 
 #include <QString>
 
-
 // Checks the name, then the latitude, then the longitude, and answers the message of the
 // first rule that fails ("Input Length Error (Name)!" and the like), or the empty text when
 // all three pass. Each text is trimmed with TrimControl before it is looked at.
