@@ -305,6 +305,9 @@ void TestRouteFile::writesEditedFieldsOnly() {
                  waypointLine(2, "NEW", "3.0", "4.0") + "W,1,,3,N3,5,6,7,8\r\nW,1,,4,NEW,5,6\r\n");
     QVERIFY(read(head + "R,1,OLD\r\n"));
     QCOMPARE(RebuildRouteLines(m_state, *m_table, QStringLiteral("Route 1")), head + "R,1,OLD\r\n");
+    // A route line that is the file's first line, header mark and all, is renamed too.
+    QVERIFY(read("R,1,OziExplorer Route,\r\n"));
+    QCOMPARE(RebuildRouteLines(m_state, *m_table, QStringLiteral("Route 1")), "R,1,Route 1,\r\n");
     QString error;
     QVERIFY(!WriteRouteFile(path("no/such/folder/x.rte"), "new", &error));
     QVERIFY(!error.isEmpty());
