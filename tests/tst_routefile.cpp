@@ -208,6 +208,9 @@ void TestRouteFile::readsOrRefusesAndWritesBack() {
     // Saving twice gives the same bytes: a rebuild leaves the lines as it found them.
     for (int pass = 0; pass < 2; ++pass)
         QCOMPARE(RebuildRouteLines(m_state, *m_table, m_routeName), written);
+    m_table->setCell(21, 1, QStringLiteral("x"));
+    m_table->setCell(-1, 2, QStringLiteral("y")); // nothing is written or read beyond the edges
+    QCOMPARE(m_table->cell(21, 1) + m_table->cell(-1, 2), waypoints ? "x" : "");
 }
 
 // Why a path cannot be read is told before it is opened: a fifo would otherwise block.
