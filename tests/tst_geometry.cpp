@@ -106,7 +106,9 @@ private slots:
         QTest::newRow("southern Norway") << 60.0 << 5.0 << QByteArray("32V") << 9.0;
         QTest::newRow("southern Norway's edge") << 56.0 << 5.0 << QByteArray("32V") << 9.0;
         QTest::newRow("Svalbard, 9 east") << 78.0 << 9.0 << QByteArray("33X") << 15.0;
-        QTest::newRow("Svalbard, 35 east") << 75.0 << 35.0 << QByteArray("37X") << 39.0;
+        QTest::newRow("Svalbard, 21 east") << 75.0 << 21.0 << QByteArray("35X") << 27.0;
+        QTest::newRow("Svalbard, 33 east") << 75.0 << 33.0 << QByteArray("37X") << 39.0;
+        QTest::newRow("84 north, no Svalbard rule") << 84.0 << 10.0 << QByteArray("32X") << 9.0;
         QTest::newRow("Svalbard") << 78.0 << 15.0 << QByteArray("33X") << 15.0;
         QTest::newRow("south of equator") << -33.9 << 18.4 << QByteArray("34H") << 21.0;
         QTest::newRow("Alps") << 45.0 << 7.0 << QByteArray("32T") << 9.0;

@@ -209,6 +209,9 @@ void TestRouteFile::readsOrRefusesAndWritesBack() {
     // Saving twice gives the same bytes: a rebuild leaves the lines as it found them.
     for (int pass = 0; pass < 2; ++pass)
         QCOMPARE(RebuildRouteLines(m_state, *m_table, m_routeName), written);
+    m_table->setCell(21, 1, QStringLiteral("x"));
+    m_table->setCell(-1, 2, QStringLiteral("y")); // nothing is written or read beyond the edges
+    QCOMPARE(m_table->cell(21, 1) + m_table->cell(-1, 2), waypoints ? "x" : "");
 }
 
 // Why a path cannot be read is told before it is opened: a fifo would otherwise block.
@@ -306,6 +309,9 @@ void TestRouteFile::writesEditedFieldsOnly() {
                  waypointLine(2, "NEW", "3.0", "4.0") + "W,1,,3,N3,5,6,7,8\r\nW,1,,4,NEW,5,6\r\n");
     QVERIFY(read(head + "R,1,OLD\r\n"));
     QCOMPARE(RebuildRouteLines(m_state, *m_table, QStringLiteral("Route 1")), head + "R,1,OLD\r\n");
+    // A route line that is the file's first line, header mark and all, is renamed too.
+    QVERIFY(read("R,1,OziExplorer Route,\r\n"));
+    QCOMPARE(RebuildRouteLines(m_state, *m_table, QStringLiteral("Route 1")), "R,1,Route 1,\r\n");
     QString error;
     QVERIFY(!WriteRouteFile(path("no/such/folder/x.rte"), "new", &error));
     QVERIFY(!error.isEmpty());
