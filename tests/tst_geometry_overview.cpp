@@ -53,11 +53,6 @@ QRegion Mismatch(const QImage& image, QColor colour, const QRegion& expected = Q
     return wrong;
 }
 
-// The one pixel wide outline of a square.
-QRegion Outline(const QRect& square) {
-    return QRegion(square).subtracted(square.adjusted(1, 1, -1, -1));
-}
-
 } // namespace
 
 class TestOverview : public QObject {
@@ -89,32 +84,29 @@ private slots:
         QCOMPARE(overview.fitRoute(points, int(points.size())), pixels);
     }
 
-    void drawsIconsLineAndFrame_data() {
-        QTest::addColumn<int>("selectedRow");
-        QTest::newRow("none") << 0;
-        QTest::newRow("first") << 1;
-        QTest::newRow("second") << 2;
-        QTest::newRow("beyond the route") << 3;
-    }
-
+    // Icons centred at (13, 64) and (242, 64), squares (7..18, 58..69) and (236..247, ...),
+    // the line between them, and the selected one drawn again on top, framed in red.
     void drawsIconsLineAndFrame() {
-        QFETCH(int, selectedRow);
-        // Icons centred at (13, 64) and (242, 64), squares (7..18, 58..69) and (236..247, ...).
-        QImage image;
-        Draw(image, {{X, Y}, {X + 100, Y}}, {u"3"_s, u"4"_s}, selectedRow);
-        QCOMPARE(image.size(), QSize(256, 128));
-        for (const QPoint p : {QPoint(0, 0), QPoint(255, 127), QPoint(128, 63), QPoint(128, 65)})
-            QCOMPARE(image.pixelColor(p), QColor(Qt::white));
-        for (int x = 19; x < 236; ++x)
-            QCOMPARE(image.pixelColor(x, 64), QColor(Qt::black));
-        QCOMPARE(image.pixelColor(10, 60), IconColour(3));
-        QCOMPARE(image.pixelColor(245, 67), IconColour(4));
-        // The line lies on top of both icons unless the selected one is drawn again.
-        QCOMPARE(image.pixelColor(16, 64), selectedRow == 1 ? IconColour(3) : QColor(Qt::black));
-        QCOMPARE(image.pixelColor(238, 64), selectedRow == 2 ? IconColour(4) : QColor(Qt::black));
-        const bool framed = selectedRow == 1 || selectedRow == 2;
-        const QRect square(selectedRow == 1 ? 7 : 236, 58, 12, 12);
-        QCOMPARE(Mismatch(image, Qt::red, framed ? Outline(square) : QRegion()), QRegion());
+        for (int selectedRow : {0, 1, 2, 3}) {
+            QImage image;
+            Draw(image, {{X, Y}, {X + 100, Y}}, {u"3"_s, u"4"_s}, selectedRow);
+            const QRegion first(7, 58, 12, 12), second(236, 58, 12, 12), line(13, 64, 230, 1);
+            const QRegion selected = selectedRow == 1   ? first
+                                     : selectedRow == 2 ? second
+                                                        : QRegion();
+            const QRegion frame =
+                selected.subtracted(selected.boundingRect().adjusted(1, 1, -1, -1));
+            QCOMPARE(Mismatch(image, Qt::red, frame), QRegion());
+            QCOMPARE(Mismatch(image, IconColour(3),
+                              (first - line + (selectedRow == 1 ? first : QRegion())) - frame),
+                     QRegion());
+            QCOMPARE(Mismatch(image, IconColour(4),
+                              (second - line + (selectedRow == 2 ? second : QRegion())) - frame),
+                     QRegion());
+            QCOMPARE(Mismatch(image, Qt::black, line - selected), QRegion());
+            QCOMPARE(Mismatch(image, Qt::white, QRegion(image.rect()) - first - second - line),
+                     QRegion());
+        }
     }
 
     void iconCells_data() {
