@@ -13,6 +13,7 @@
 #include "route/RouteTable.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -21,17 +22,10 @@
 
 namespace {
 
-bool isNameCharacter(QChar c) {
-    return c == QLatin1Char(' ') || (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
-           (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
-           (c >= QLatin1Char('a') && c <= QLatin1Char('z'));
-}
-
+// A name the device takes: blank, 0-9, A-Z, a-z only.
 bool allNameCharacters(const QString& text) {
-    for (const QChar c : text)
-        if (!isNameCharacter(c))
-            return false;
-    return true;
+    static const QRegularExpression nameCharacters(QStringLiteral("^[ 0-9A-Za-z]*$"));
+    return nameCharacters.match(text).hasMatch();
 }
 
 // A coordinate that passes is a plain number within +-limit.
