@@ -65,8 +65,8 @@ void TestRouteFile::init() {
 }
 
 void TestRouteFile::readsOrRefusesAndWritesBack_data() {
-    QTest::addColumn<QByteArray>(
-        "bytes");                       // null: no file at all; "<dir>", "<fifo>": no file either
+    // bytes: null for no file at all; "<dir>" and "<fifo>" make a folder or a fifo instead.
+    QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("number");    // the route chosen
     QTest::addColumn<int>("limit");     // most waypoints taken
     QTest::addColumn<int>("routes");    // routes listed; -1: the listing refuses the file
