@@ -3,8 +3,6 @@
 // the route taken agree, every kept line is one of the file's own lines in file order, and
 // a save with no edit is never longer than the file, is the same twice, and reads back as
 // the same route. The last byte chooses the route and whether a long route is taken whole.
-#include "FuzzCheck.h"
-
 #include "files/RouteFileReader.h"
 #include "files/RouteFileWriter.h"
 #include "route/RouteState.h"
@@ -12,6 +10,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+// A property that fails stops the run with the reason, so libFuzzer keeps the input.
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "property broken: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (0)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
