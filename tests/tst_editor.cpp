@@ -145,20 +145,6 @@ private slots:
         }
     }
 
-    void rowLoad() {
-        RouteTable table;
-        fill(table, 2);
-        table.setCell(RouteTable::ColLatitude, 2, QStringLiteral(" -35.5"));
-        table.setCell(RouteTable::ColLongitude, 2, QStringLiteral("139.1"));
-        const std::optional<EditorRow> shown = LoadWaypointRow(table, 2);
-        QVERIFY(shown);
-        QCOMPARE(QStringList({shown->name, shown->latitude, shown->longitude, shown->iconText}),
-                 QStringList({"WPT2", " -35.5", "139.1", "2"}));
-        table.setCell(RouteTable::ColIcon, 1, QString());
-        QVERIFY(!LoadWaypointRow(table, 1)); // no icon: not a waypoint row
-        QVERIFY(!LoadWaypointRow(table, 0));
-    }
-
     // The first three misfits are named; names beyond the waypoint count are not the route's.
     void deviceNameWarning() {
         RouteTable table;
