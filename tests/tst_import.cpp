@@ -3,7 +3,6 @@
 // its own, route files as GPSBabel writes them, and a long route fitted to the device.
 #include "RouteFileFixtures.h"
 #include "files/ConverterJob.h"
-#include "files/ConverterOutputRepair.h"
 #include "files/RouteImport.h"
 #include "route/RouteState.h"
 #include "route/RouteTable.h"
@@ -94,20 +93,21 @@ private slots:
         row("route beside a track, quotes in the path", "say \"hi\" 'there'/x.Gpx", mixed, 1,
             "Alp tour|START|PASS");
         row("the track after the route", "b.gpx", mixed, 2, "Walked|RPT001|RPT002");
-        row("tracks only: two segments, then an unnamed track", "c.gpx",
-            gpxFile("<trk><name>T</name><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg><trkseg>"
-                    "<trkpt lat=\"1.5\" lon=\"2.5\"/></trkseg></trk><trk><trkseg><trkpt "
-                    "lat=\"3\" lon=\"4\"/></trkseg></trk>"),
-            2, "|RPT003");
+        row("tracks only: two segments, a comma in the name", "c.gpx",
+            gpxFile("<trk><name>T, u</name><trkseg><trkpt lat=\"1\" lon=\"2\"/></trkseg><trkseg>"
+                    "<trkpt lat=\"1.5\" lon=\"2.5\"/></trkseg></trk>"),
+            1, "T  u|RPT001|RPT002");
         // The converter writes a comma, CR or LF in a name or comment as it stands; the
-        // repair makes it a blank.
+        // repair makes it a blank. A route name and description with commas become the name, cut to
+        // 12 characters.
         row("commas, CR and LF in names and comments, non-ASCII path",
             QStringLiteral("Fahrten/Küste ß.GPX"),
-            gpxFile("<rte><name>Route, one</name><rtept lat=\"-47.1\" lon=\"-8.1\"><time>2023-05-01"
+            gpxFile("<rte><name>Route, one</name><desc>Desc, two</desc><rtept lat=\"-47.1\" "
+                    "lon=\"-8.1\"><time>2023-05-01"
                     "T10:00:00Z</time><name>Bern, Bahnhof</name><cmt>a, b\nc</cmt><sym>Flag</sym>"
                     "</rtept><rtept lat=\"47.2\" lon=\"8.2\"><name>Caf\xc3\xa9 \"L\xc3\xb6we\", "
                     "line\nbreak cr&#13;&#10;lf</name></rtept></rte>"),
-            1, QStringLiteral("Route  one|Bern  Bahnhof|Café \"Löwe\"  line break cr  lf"));
+            1, QStringLiteral("Route  one D|Bern  Bahnhof|Café \"Löwe\"  line break cr  lf"));
         row(".RTE in a .gpx folder", ".hidden.gpx.d/trip.RTE", routeFile(2, "\r\n", "Alp tour"), 1,
             "Alp tour|WP1|WP2");
         row("124 points, not fitted", "full.gpx", readFile(data("full_124.gpx")), 1,
@@ -205,25 +205,6 @@ private slots:
         QVERIFY(outcome.details.size() < ConverterJob::MaxErrorOutputBytes + 100);
         QCOMPARE(m_routeName, QStringLiteral("Main river"));
         QCOMPARE(m_state.RouteLineStore, lines);
-    }
-
-    void repairsRouteLines_data() {
-        QTest::addColumn<QByteArray>("records");
-        QTest::addColumn<QByteArray>("repaired");
-        QTest::newRow("name and description with commas: the name begins alike")
-            << QByteArray("R,1,Route, one,Desc, two,\r\n")
-            << QByteArray("R,1,Route  one Desc,,\r\n");
-        QTest::newRow("track name with commas")
-            << QByteArray("R,2,Walk, north,Generated from track Walk, north,\r\n")
-            << QByteArray("R,2,Walk  north,Generated from track Walk  north,\r\n");
-        const QByteArray other =
-            "R,1,A,,\r\nW,1,,1,A, B,1.5,2.5,,0,1,3,0,65535,,0,0\r\nR,2,B, C,,\r\n";
-        QTest::newRow("from a record of another shape on, kept") << other << other;
-    }
-    void repairsRouteLines() {
-        QFETCH(QByteArray, records);
-        QFETCH(QByteArray, repaired);
-        QCOMPARE(RepairConverterOutput(header() + records), header() + repaired);
     }
 };
 
