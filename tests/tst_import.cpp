@@ -3,6 +3,7 @@
 // its own, route files as GPSBabel writes them, and a long route fitted to the device.
 #include "RouteFileFixtures.h"
 #include "files/ConverterJob.h"
+#include "files/ConverterOutputRepair.h"
 #include "files/RouteImport.h"
 #include "route/RouteState.h"
 #include "route/RouteTable.h"
@@ -205,6 +206,12 @@ private slots:
         QVERIFY(outcome.details.size() < ConverterJob::MaxErrorOutputBytes + 100);
         QCOMPARE(m_routeName, QStringLiteral("Main river"));
         QCOMPARE(m_state.RouteLineStore, lines);
+    }
+
+    // A route line with a line break in its name keeps its description.
+    void repairKeepsTheDescription() {
+        QCOMPARE(RepairConverterOutput(header() + "R,1,Route\none,Desc,\r\n"),
+                 header() + "R,1,Route one,Desc,\r\n");
     }
 };
 
