@@ -15,12 +15,7 @@
 
 // A property that fails stops the run with the reason, so libFuzzer keeps the input.
 #define FUZZ_CHECK(condition)                                                                      \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "property broken: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (0)
+    ((condition) ? void() : (std::fprintf(stderr, "broken: %s\n", #condition), std::abort()))
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
