@@ -34,8 +34,6 @@ QString column(const RouteTable& table, int col, int last) {
 }
 
 const QRgb White = qRgb(255, 255, 255);
-const QRgb Black = qRgb(0, 0, 0);
-const QRgb Red = qRgb(255, 0, 0);
 const QRgb Grey = qRgb(128, 128, 128);
 
 QImage filled(int width, int height, QRgb colour) {
@@ -47,12 +45,11 @@ QImage filled(int width, int height, QRgb colour) {
 // The clean sheet with the red square, a 25 x 25 one-pixel frame, at origin; none for (0, 0).
 QImage withSquare(const QImage& clean, QPoint origin) {
     QImage image = clean;
-    for (int i = 0; origin != QPoint(0, 0) && i <= 24; ++i) {
-        image.setPixel(origin + QPoint(i, 0), Red);
-        image.setPixel(origin + QPoint(i, 24), Red);
-        image.setPixel(origin + QPoint(0, i), Red);
-        image.setPixel(origin + QPoint(24, i), Red);
-    }
+    QPainter painter(&image);
+    painter.setPen(Qt::red);
+    if (!origin.isNull())
+        painter.drawRect(QRect(origin, QSize(24, 24)));
+    painter.end();
     return image;
 }
 
@@ -106,24 +103,23 @@ private slots:
     void acceptWritesRowOrMacros_data() {
         QTest::addColumn<QString>("accept");
         QTest::addColumn<QString>("result");
-        const QString row2 = "WPT1 AB1 WPT3 WPT4 WPT5 WPT6|";
+        const QString row2 = "WPT1 AB1 WPT3 WPT4 WPT5 WPT6|",
+                      all = "WPT1 WPT2 WPT3 WPT4 WPT5 WPT6|";
         const QString five = "33 33 33 33 33 6";
-        QTest::newRow("one row") << "2|AB1|7|4|" << row2 + "1 7 3 4 5 6";
-        QTest::newRow("icon macro") << "2|AB1|7|4|I" << row2 + "7 7 7 7 5 6";
-        QTest::newRow("none counted") << "2|AB1|7|0|IN" << row2 + "1 7 3 4 5 6";
-        QTest::newRow("no entry") << "2|AB1|-1|4|I" << row2 + "1 2 3 4 5 6";
-        QTest::newRow("beyond the list") << "2|AB1|45|4|I" << row2 + "1 2 3 4 5 6";
-        QTest::newRow("no row loaded") << "0|AB1|7|4|"
-                                       << "WPT1 WPT2 WPT3 WPT4 WPT5 WPT6|"
-                                          "1 2 3 4 5 6";
-        QTest::newRow("START to FINISH") << "1||33|5|IN"
-                                         << "START TURN01 TURN02 TURN03 FINISH WPT6|" + five;
-        QTest::newRow("prefix RIVER1") << "1|RIVER1|33|5|IN"
-                                       << "RIVE00 RIVE01 RIVE02 RIVE03 RIVE04 WPT6|" + five;
-        QTest::newRow("prefix AB") << "1|AB|0|5|IN"
-                                   << "AB00 AB01 AB02 AB03 AB04 WPT6|0 0 0 0 0 6";
-        QTest::newRow("two") << "1||44|2|IN"
-                             << "START FINISH WPT3 WPT4 WPT5 WPT6|44 44 3 4 5 6";
+        const std::tuple<const char*, const char*, QString> rows[] = {
+            {"one row", "2|AB1|7|4|", row2 + "1 7 3 4 5 6"},
+            {"icon macro", "2|AB1|7|4|I", row2 + "7 7 7 7 5 6"},
+            {"none counted", "2|AB1|7|0|IN", row2 + "1 7 3 4 5 6"},
+            {"no entry", "2|AB1|-1|4|I", row2 + "1 2 3 4 5 6"},
+            {"beyond the list", "2|AB1|45|4|I", row2 + "1 2 3 4 5 6"},
+            {"no row loaded", "0|AB1|7|4|", all + "1 2 3 4 5 6"},
+            {"START to FINISH", "1||33|5|IN", "START TURN01 TURN02 TURN03 FINISH WPT6|" + five},
+            {"prefix RIVER1", "1|RIVER1|33|5|IN",
+             "RIVE00 RIVE01 RIVE02 RIVE03 RIVE04 WPT6|" + five},
+            {"prefix AB", "1|AB|0|5|IN", "AB00 AB01 AB02 AB03 AB04 WPT6|0 0 0 0 0 6"},
+            {"two", "1||44|2|IN", "START FINISH WPT3 WPT4 WPT5 WPT6|44 44 3 4 5 6"}};
+        for (const auto& [tag, accept, result] : rows)
+            QTest::newRow(tag) << QString::fromLatin1(accept) << result;
     }
     void acceptWritesRowOrMacros() {
         QFETCH(QString, accept);
