@@ -8,6 +8,7 @@
 #include "route/RouteTable.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -27,6 +28,7 @@ private slots:
 
     void checksRouteName();
     void writesEditedFieldsOnly();
+    void fullDeviceKeepsTheOldFile();
 
 private:
     bool read(const QByteArray& bytes) {
@@ -137,6 +139,9 @@ void TestRouteFile::readsOrRefusesAndWritesBack_data() {
         "Line 7 holds a NUL byte.");
     row("4 MiB and a byte", full + "\n", -1, -1, 0,
         "The file has 4,194,305 bytes, more than the 4,194,304 a route file may have.");
+    row("4 MiB and a byte in one endless line",
+        full.left(routeFile(3).size()).leftJustified(MaxRouteFileBytes + 1, 'x'), -1, -1, 0,
+        "The file has 4,194,305 bytes");
     row("125 waypoints", routeFile(125), 1, -1, 0,
         "The route has 125 waypoints, more than the 124 the device holds.");
     row("a route beyond the list", three, 3, -1, 0, "The file holds 3 routes; there is no route 5.",
@@ -262,6 +267,35 @@ void TestRouteFile::writesEditedFieldsOnly() {
     QString error;
     QVERIFY(!WriteRouteFile(path("no/such/folder/x.rte"), "new", &error));
     QVERIFY(!error.isEmpty());
+}
+
+// A save that does not fit leaves the old file as it was and no partial file beside it;
+// with room again the save replaces the old file whole.
+void TestRouteFile::fullDeviceKeepsTheOldFile() {
+    if (geteuid() != 0)
+        QSKIP("mounting a small tmpfs needs root");
+    QTemporaryDir mountPoint;
+    const QString device = mountPoint.path(), route = device + QStringLiteral("/route.rte");
+    const QStringList mount = QStringLiteral("-t tmpfs -o size=64k rv58full").split(' ') << device;
+    if (QProcess::execute(QStringLiteral("mount"), mount) != 0)
+        QSKIP("a tmpfs cannot be mounted here");
+    auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {device}); });
+    QFile filler(device + QStringLiteral("/filler"));
+    QVERIFY(writeFile(route, routeFile(3)) &&
+            filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    while (filler.write(QByteArray(4096, 'f')) == 4096)
+        continue;
+    const auto entries = [&] {
+        return QDir(device).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
+    };
+    QString error;
+    QVERIFY(!WriteRouteFile(route, routeFile(20), &error));
+    QCOMPARE(error, QStringLiteral("No space left on the device."));
+    QCOMPARE(readFile(route), routeFile(3));
+    QCOMPARE(entries(), (QStringList{QStringLiteral("filler"), QStringLiteral("route.rte")}));
+    QVERIFY(filler.remove() && WriteRouteFile(route, routeFile(20), &error));
+    QCOMPARE(readFile(route), routeFile(20));
+    QCOMPARE(entries(), QStringList{QStringLiteral("route.rte")});
 }
 
 QTEST_GUILESS_MAIN(TestRouteFile)
