@@ -59,7 +59,8 @@ private slots:
     void initTestCase() { qputenv("TMPDIR", QFile::encodeName(m_jobTemp.path())); }
     // No converter run may leave anything in the temporary folder.
     void cleanup() {
-        QCOMPARE(QDir(m_jobTemp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+        QCOMPARE(QDir(m_jobTemp.path())
+                     .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList());
     }
 
@@ -134,6 +135,10 @@ private slots:
             tool("hangs", "exec sleep 30"));
         row("crashes", "long.rte", long125, format, "crashes stopped abnormally\\.$", 1,
             tool("crashes", "kill -SEGV $$"));
+        row("files left beside the result", RV58_TEST_DATA "/mixed.gpx", {}, "TESTROUTE|WP1|WP2",
+            "^$", 1,
+            tool("chatty", "for a; do out=\"$a\"; done; printf '" + routeFile(2) +
+                               "' > \"$out\"; touch \"$out.wpt\" \"${out%/*}/gpsbabel.log\""));
         row("result of other points", "long.rte", long125, format,
             "^The reduced route's 1 points do not match the route's 125 waypoints\\.$", 1,
             tool("other", "for a; do out=\"$a\"; done; printf '" + header() + routeLine("X") +
