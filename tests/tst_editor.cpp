@@ -149,9 +149,11 @@ private slots:
         QTest::addColumn<int>("index"); // -2: not a valid integer
         QTest::addColumn<int>("count"); // as the Total Points field reads it
         const std::tuple<const char*, int, int> rows[] = {
-            {"44", 44, 44},  {"  +7", 7, 7},        {"45", -1, 45},        {"300", 44, 44},
-            {"-1", -1, 255}, {"-2147483648", 0, 0}, {"2147483648", -2, 0}, {"-2147483649", -2, 0},
-            {"x1", -2, 0},   {"5 ", -2, 0},         {"", -2, 0},           {"-", -2, 0}};
+            {"44", 44, 44},        {"  +7", 7, 7},         {"45", -1, 45},
+            {"300", 44, 44},       {"-1", -1, 255},        {"-2147483648", 0, 0},
+            {"2147483648", -2, 0}, {"-2147483649", -2, 0}, {"2147483647", -1, 255},
+            {"x1", -2, 0},         {"5 ", -2, 0},          {"", -2, 0},
+            {"-", -2, 0}};
         for (const auto& [cell, index, count] : rows)
             QTest::addRow("'%s'", cell) << QString::fromLatin1(cell) << index << count;
     }
@@ -242,6 +244,11 @@ private slots:
                                                  {{216, 5}, 8}, {{217, 100}, 44}};
         for (const auto& [click, icon] : clicks)
             QCOMPARE(IconPicker::indexAt(click.x(), click.y()), icon);
+        // Typed text picks an entry by its number or the start of its text.
+        const std::pair<const char*, int> typed[] = {{"0", 0},      {" 44 ", 44}, {"45", -1},
+                                                     {"resta", 39}, {"Zz", -1},   {"", -1}};
+        for (const auto& [text, icon] : typed)
+            QCOMPARE(IconEntryForText(QString::fromLatin1(text)), icon);
     }
 
     void drawnIconIsTheCellOrBlank_data() {

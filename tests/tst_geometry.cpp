@@ -142,6 +142,7 @@ private slots:
         QTest::addColumn<double>("centralMeridian");
         QTest::newRow("southern Norway") << 60.0 << 5.0 << QByteArray("32V") << 9.0;
         QTest::newRow("southern Norway's edge") << 56.0 << 5.0 << QByteArray("32V") << 9.0;
+        QTest::newRow("north of southern Norway") << 64.0 << 5.0 << QByteArray("31W") << 3.0;
         QTest::newRow("Svalbard, 9 east") << 78.0 << 9.0 << QByteArray("33X") << 15.0;
         QTest::newRow("Svalbard, 21 east") << 75.0 << 21.0 << QByteArray("35X") << 27.0;
         QTest::newRow("Svalbard, 33 east") << 75.0 << 33.0 << QByteArray("37X") << 39.0;

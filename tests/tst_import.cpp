@@ -139,6 +139,8 @@ private slots:
             "^$", 1,
             tool("chatty", "for a; do out=\"$a\"; done; printf '" + routeFile(2) +
                                "' > \"$out\"; touch \"$out.wpt\" \"${out%/*}/gpsbabel.log\""));
+        row("empty result", "long.rte", long125, format, "^The reduced route's 0 points", 1,
+            tool("empty", "for a; do out=\"$a\"; done; printf '" + header() + "' > \"$out\""));
         row("result of other points", "long.rte", long125, format,
             "^The reduced route's 1 points do not match the route's 125 waypoints\\.$", 1,
             tool("other", "for a; do out=\"$a\"; done; printf '" + header() + routeLine("X") +
