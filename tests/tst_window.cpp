@@ -210,47 +210,6 @@ private slots:
         QCOMPARE(m_form->routeTable().rows(), count ? count + 1 : afterGood ? 4 : 10);
     }
 
-    // Selecting by key and mouse, a refused and an accepted edit, the icon by typing. A load
-    // measures once and draws once, a selection only frames its row anew; Accept measures
-    // again, and the other unit shows the length anew. A cell's bad icon text is reported by
-    // the drawing once, however often the table repaints.
-    void editWaypointsThroughTheEditor() {
-        QSignalSpy measured(m_form.get(), &TForm1::routeMeasured);
-        load(writeFile(u"a.rte"_s, GoodRoute));
-        auto* grid = get<QTableView>("StringGrid_Data");
-        auto* icons = get<QComboBox>("ComboBox_wpt_icon");
-        grid->setFocus();
-        QTest::keyClick(grid, Qt::Key_Down);
-        QCOMPARE(text("Edit_waypoint") + QString::number(icons->currentIndex()), u"WPT0023"_s);
-        QCOMPARE(measured.count(), 1);
-        const QRect row3 = grid->visualRect(m_form->routeTable().index(2, RouteTable::ColName));
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, row3.center());
-        setText("Edit_waypoint", u"TOO LONG"_s);
-        click("Button_update_wpt");
-        QCOMPARE(cell(RouteTable::ColName, 3), u"WPT003"_s);
-        // Typing selects the entry and keeps what is typed.
-        icons->lineEdit()->selectAll();
-        QTest::keyClicks(icons->lineEdit(), u"skI"_s);
-        QCOMPARE(icons->currentText() + QString::number(icons->currentIndex()), u"skI24"_s);
-        // As the window starts, the icon goes to every row and the name to this row only.
-        setText("Edit_waypoint", u" HOME "_s);
-        click("Button_update_wpt");
-        QCOMPARE(cell(RouteTable::ColName, 3) + cell(RouteTable::ColName, 2), u"HOMEWPT002"_s);
-        QCOMPARE(cell(RouteTable::ColIcon, 1) + QString::number(measured.count()), u"243"_s);
-        QTest::mouseClick(get<QGroupBox>("RadioGroup_unit")->findChildren<QRadioButton*>().at(0),
-                          Qt::LeftButton);
-        QCOMPARE(text("Label_route_len"), cell(RouteTable::ColTotal, 3) + u"km"_s);
-        m_form->routeTable().setCell(RouteTable::ColIcon, 2, u"y"_s);
-        for (int i = 0; i < 3; ++i) {
-            grid->viewport()->repaint();
-            QCoreApplication::processEvents();
-        }
-        setText("Edit_route_name", u"Trip_1"_s);
-        click("Button_save_rte");
-        QCOMPARE(m_dialogs->shown.mid(1), QStringList({u"error 'y' is not a valid integer value."_s,
-                                                       u"Input Char Error (Route Name)!"_s}));
-    }
-
     // A dropped file loads as by Load Route, every cell shows its text (not only the "NO"
     // column drawn before it), the columns of a full route fit beside the scroll bar, and
     // with a column widened past the view's edge (kept over the next load) nothing scrolls
@@ -402,25 +361,57 @@ private slots:
             QCOMPARE(readFile(m_dir->filePath(file.key())), file.value());
     }
 
-    // A GPX file through the real converter, every waypoint given its own icon and the names
-    // by the name macro, saved: the converter's own lines with the name and icon fields of
-    // each waypoint put in, every other byte as the converter wrote it.
+    // A GPX file through the real converter, edited as a user edits it and saved: the
+    // converter's own lines with the name and icon fields of each waypoint put in, every
+    // other byte as the converter wrote it. On the way, refused edits change nothing, a
+    // selection only frames its row anew while a load and each Accept measure once, and a
+    // cell's bad icon text is reported by the drawing once, however often the table repaints.
     void gpxToDeviceRouteEndToEnd() {
         if (!converterInstalled())
             QSKIP("the converter program is not installed");
+        QSignalSpy measured(m_form.get(), &TForm1::routeMeasured);
         // Blanks, quotes, a non-ASCII letter and a folder named like a GPX file: the path
         // reaches the converter as one argument and the type comes from the file's own name.
         const QString sample = u"" RV58_SOURCE_DIR "/examples/lake-shore.gpx"_s;
         load(writeFile(u"my.gpx files/Trip 'one' \"Küste\".gpx"_s, readFile(sample)));
         auto* grid = get<QTableView>("StringGrid_Data");
+        auto* icons = get<QComboBox>("ComboBox_wpt_icon");
+        const QRect row3 = grid->visualRect(m_form->routeTable().index(2, RouteTable::ColName));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, row3.center());
+        setText("Edit_waypoint", u"TOO LONG"_s);
+        click("Button_update_wpt");
+        // Typing selects the entry and keeps what is typed.
+        icons->lineEdit()->selectAll();
+        QTest::keyClicks(icons->lineEdit(), u"skI"_s);
+        QCOMPARE(icons->currentText() + QString::number(icons->currentIndex()), u"skI24"_s);
+        // As the window starts, the icon goes to every row and the name to this row only.
+        setText("Edit_waypoint", u" HOME "_s);
+        click("Button_update_wpt");
+        QCOMPARE(cell(RouteTable::ColName, 3) + cell(RouteTable::ColName, 2) +
+                     cell(RouteTable::ColIcon, 1),
+                 u"HOMECastle hill24"_s);
+        QTest::mouseClick(get<QGroupBox>("RadioGroup_unit")->findChildren<QRadioButton*>().at(0),
+                          Qt::LeftButton);
+        QCOMPARE(text("Label_route_len"), cell(RouteTable::ColTotal, 9) + u"km"_s);
+        m_form->routeTable().setCell(RouteTable::ColIcon, 2, u"y"_s);
+        for (int i = 0; i < 3; ++i) {
+            grid->viewport()->repaint();
+            QCoreApplication::processEvents();
+        }
+        m_form->routeTable().setCell(RouteTable::ColIcon, 2, u"24"_s);
         get<QCheckBox>("CheckBox_ICON_CHANGE_MACRO")->setChecked(false);
-        const QList<int> icons = {1, 12, 17, 22, 25, 33, 39, 42, 44};
-        for (int row = 0; row < icons.size(); ++row) {
+        const QList<int> iconOf = {1, 12, 17, 22, 25, 33, 39, 42, 44};
+        for (int row = 0; row < iconOf.size(); ++row) {
             grid->selectRow(row);
-            get<QComboBox>("ComboBox_wpt_icon")->setCurrentIndex(icons.at(row));
+            icons->setCurrentIndex(iconOf.at(row));
             setText("Edit_waypoint", u"X"_s);
             click("Button_update_wpt");
         }
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Up);
+        QCOMPARE(text("Edit_waypoint") + QString::number(icons->currentIndex()) +
+                     QString::number(measured.count()),
+                 u"X4212"_s);
         get<QCheckBox>("CheckBox_wpt_name_change_macro")->setChecked(true);
         grid->selectRow(3);
         setText("Edit_waypoint", QString());
@@ -429,10 +420,15 @@ private slots:
         // The path as a user's own file would show in the documentation's picture.
         setText("Edit_Filename", u"/home/anna/Routes/lake-shore.gpx"_s);
         screenshot(m_form.get(), "RV58_SCREENSHOT");
+        setText("Edit_route_name", u"Trip_1"_s);
+        click("Button_save_rte");
         setText("Edit_route_name", u"Lake shore"_s);
         m_dialogs->files << m_dir->filePath(u"LAKE.RTE"_s);
         click("Button_save_rte");
-        QCOMPARE(m_dialogs->shown, QStringList{u"save as Lake shore.RTE"_s});
+        QCOMPARE(m_dialogs->shown,
+                 QStringList({u"Input Length Error (Name)!"_s,
+                              u"error 'y' is not a valid integer value."_s,
+                              u"Input Char Error (Route Name)!"_s, u"save as Lake shore.RTE"_s}));
 
         const QString converted = m_dir->filePath(u"converted.rte"_s);
         QCOMPARE(
@@ -440,13 +436,12 @@ private slots:
                               u"-r -i gpx -o ozi -f %1 -F"_s.arg(sample).split(' ') << converted),
             0);
         QList<QByteArray> lines = readFile(converted).split('\n');
-        const QList<QByteArray> names = QByteArray("START TURN01 TURN02 TURN03 TURN04 TURN05 "
-                                                   "TURN06 TURN07 FINISH")
-                                            .split(' ');
+        const QList<QByteArray> names =
+            QByteArray("START TURN01 TURN02 TURN03 TURN04 TURN05 TURN06 TURN07 FINISH").split(' ');
         for (int i = 0; i < names.size(); ++i) {
             QList<QByteArray> fields = lines[5 + i].split(',');
             fields[4] = names.at(i);
-            fields[8] = QByteArray::number(icons.at(i));
+            fields[8] = QByteArray::number(iconOf.at(i));
             lines[5 + i] = fields.join(',');
         }
         QCOMPARE(readFile(m_dir->filePath(u"LAKE.RTE"_s)), lines.join('\n'));
