@@ -208,8 +208,7 @@ private slots:
         QVERIFY(shownCell(2).toImage() != shownCell(3).toImage()); // names differ
         QVERIFY(grid->verticalScrollBar()->isVisible() &&
                 grid->horizontalHeader()->length() <= grid->viewport()->width());
-        QVERIFY(grid->isColumnHidden(RouteTable::ColDate) &&
-                grid->isColumnHidden(RouteTable::HeaderColumns));
+        QVERIFY(grid->isColumnHidden(RouteTable::ColDate)); // kept for the file only
         grid->setColumnWidth(RouteTable::ColName, 400);
         QVERIFY(drop({url}));
         QCOMPARE(grid->columnWidth(RouteTable::ColName), 400);
@@ -271,27 +270,23 @@ private slots:
         QTest::addColumn<QString>("answer");   // the save dialog's answer; empty: cancelled
         QTest::addColumn<int>("agree");        // to the warning about names or replacing: saved
         QTest::addColumn<QString>("shown");
-        const QString as = u"save as Trip 2.RTE"_s;
+        const QString as = u"save as Trip 2.RTE"_s, river = u"RIVER"_s, rover = u"R\x80VER"_s;
         const QString replace = as + u"|Replace: %1 already exists. Replace it?"_s;
         // 0x80 is shown as the euro sign and written back as the byte it is.
         const QString unfit = u"Save anyway: 1 waypoint name does not fit the device (at most 6 "
                               "characters of blank, 0-9, A-Z, a-z): R€VER. The Waypoint Name "
                               "Change Macro renames them all."_s;
-        const auto row = [](const char* what, const char* waypoint, const char* answer, int agree,
-                            const QString& shown) {
-            QTest::newRow(what) << QString::fromLatin1(waypoint) << QString::fromLatin1(answer)
-                                << agree << shown;
-        };
-        row("cancelled", "RIVER", "", 0, as);
-        row("cannot be written", "RIVER", "no folder/out.rte", 0, as + u"|RTE file write error."_s);
-        row("name unfit, saved anyway", "R\x80VER", "out.rte", 1, unfit + '|' + as);
-        row("name unfit, not saved", "R\x80VER", "out.rte", 0, unfit);
-        row("replaced", "RIVER", "old.rte", 1, replace.arg(u"old.rte"_s));
-        row("not replaced", "RIVER", "old.rte", 0, replace.arg(u"old.rte"_s));
-        row("the loaded file of two routes replaced", "RIVER", "a.rte", 1,
-            replace.arg(u"a.rte"_s) +
-                u" It holds 1 other route, which will not be kept: the saved file holds the "
-                "chosen route only."_s);
+        QTest::newRow("cancelled") << river << QString() << 0 << as;
+        QTest::newRow("cannot be written")
+            << river << u"no folder/out.rte"_s << 0 << as + u"|RTE file write error."_s;
+        QTest::newRow("name unfit, saved anyway") << rover << u"out.rte"_s << 1 << unfit + '|' + as;
+        QTest::newRow("name unfit, not saved") << rover << u"out.rte"_s << 0 << unfit;
+        QTest::newRow("replaced") << river << u"old.rte"_s << 1 << replace.arg(u"old.rte"_s);
+        QTest::newRow("not replaced") << river << u"old.rte"_s << 0 << replace.arg(u"old.rte"_s);
+        QTest::newRow("the loaded file of two routes replaced")
+            << river << u"a.rte"_s << 1
+            << replace.arg(u"a.rte"_s) + u" It holds 1 other route, which will not be kept: the "
+                                         "saved file holds the chosen route only."_s;
     }
 
     void saveRoute() {
