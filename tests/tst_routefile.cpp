@@ -17,6 +17,17 @@
 
 using namespace fixtures;
 
+// One file read over a loaded route: the routes listed (-1: the listing refuses the file),
+// the waypoints read (-1: refused) and the lines kept, the last waypoint's name or part of
+// the refusal, and what the writer gives back unedited (null: the file as it was).
+struct ReadCase {
+    QByteArray bytes; // null: no file at all; "<dir>", "<fifo>": a folder or a fifo instead
+    int routes, waypoints, lines;
+    QString text;
+    QByteArray written = {};
+    int number = 1, limit = MaxRouteWaypoints; // the route chosen, the most waypoints taken
+};
+
 class TestRouteFile : public QObject {
     Q_OBJECT
 private slots:
@@ -66,24 +77,10 @@ void TestRouteFile::init() {
 }
 
 void TestRouteFile::readsOrRefusesAndWritesBack_data() {
-    // bytes: null for no file at all; "<dir>" and "<fifo>" make a folder or a fifo instead.
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("number");    // the route chosen
-    QTest::addColumn<int>("limit");     // most waypoints taken
-    QTest::addColumn<int>("routes");    // routes listed; -1: the listing refuses the file
-    QTest::addColumn<int>("waypoints"); // -1: refused
-    QTest::addColumn<int>("lines");
-    QTest::addColumn<QString>("text");       // the last waypoint's name, or part of the refusal
-    QTest::addColumn<QByteArray>("written"); // what the writer gives back unedited
-    struct Choice {
-        int number = 1;
-        int limit = MaxRouteWaypoints;
-    };
-    auto row = [](const char* tag, const QByteArray& bytes, int routes, int waypoints, int lines,
-                  const QString& text, const QByteArray& written = QByteArray(),
-                  Choice choice = {}) {
-        QTest::newRow(tag) << bytes << choice.number << choice.limit << routes << waypoints << lines
-                           << text << (written.isNull() ? bytes : written);
+    QTest::addColumn<ReadCase>("c");
+    auto row = [](const char* tag, ReadCase c) {
+        c.written = c.written.isNull() ? c.bytes : c.written;
+        QTest::newRow(tag) << c;
     };
     auto wpt = [](int number, const QByteArray& name, const QByteArray& lat = "1",
                   const QByteArray& lon = "2") { return waypointLine(number, name, lat, lon); };
@@ -101,110 +98,107 @@ void TestRouteFile::readsOrRefusesAndWritesBack_data() {
         high += char(b);
     const QByteArray three = header() + route(2, "ONE") + "\r\n" + route(3, "TWO") + route(4);
 
-    row("CR LF", routeFile(3), 1, 3, 8, "WP3");
-    row("LF", routeFile(3, "\n"), 1, 3, 8, "WP3");
-    row("header only", header(), 0, 0, 4, "");
-    row("one byte", "O", -1, -1, 0, "OziExplorer");
-    row("one line without LF is a header", "OziExplorer Route File", 0, 0, 1, "");
-    row("124 waypoints", routeFile(124), 1, 124, 129, "WP124");
-    row("lines between records are not kept", header() + others + route(124) + others, 1, 124, 169,
-        "WP124", header() + others + route(124));
-    row("last line without LF is written back as read", routeFile(3) + "W,1,,4,WP4,1,2", 1, 4, 9,
-        "WP4");
+    row("CR LF", {routeFile(3), 1, 3, 8, "WP3"});
+    row("LF", {routeFile(3, "\n"), 1, 3, 8, "WP3"});
+    row("header only", {header(), 0, 0, 4, ""});
+    row("one byte", {"O", -1, -1, 0, "OziExplorer"});
+    row("one line without LF is a header", {"OziExplorer Route File", 0, 0, 1, ""});
+    row("124 waypoints", {routeFile(124), 1, 124, 129, "WP124"});
+    row("lines between records are not kept", {header() + others + route(124) + others, 1, 124, 169,
+                                               "WP124", header() + others + route(124)});
+    row("last line without LF is written back as read",
+        {routeFile(3) + "W,1,,4,WP4,1,2", 1, 4, 9, "WP4"});
     row("a long line is read whole and reading goes on",
-        routeFile(1) + wpt(2, QByteArray(300, 'N')) + wpt(3, "LAST"), 1, 3, 8, "LAST");
+        {routeFile(1) + wpt(2, QByteArray(300, 'N')) + wpt(3, "LAST"), 1, 3, 8, "LAST"});
     row("header text anywhere in line 1, lines starting with R or W in the header",
-        "xx OziExplorer Route yy\nR x\nW y\n4\n" + routeLine("X") + wpt(1, "ONE"), 1, 1, 6, "ONE");
+        {"xx OziExplorer Route yy\nR x\nW y\n4\n" + routeLine("X") + wpt(1, "ONE"), 1, 1, 6,
+         "ONE"});
     row("waypoints ahead of the route line belong to it",
-        header() + wpt(1, "EARLY") + routeLine("X") + wpt(2, "LATE"), 1, 2, 7, "LATE");
-    row("bytes above 127", header() + routeLine("X") + wpt(1, high), 1, 1, 6,
-        QString::fromLatin1(high));
-    row("exactly 4 MiB", full, 1, 3, 8, "WP3", routeFile(3));
+        {header() + wpt(1, "EARLY") + routeLine("X") + wpt(2, "LATE"), 1, 2, 7, "LATE"});
+    row("bytes above 127",
+        {header() + routeLine("X") + wpt(1, high), 1, 1, 6, QString::fromLatin1(high)});
+    row("exactly 4 MiB", {full, 1, 3, 8, "WP3", routeFile(3)});
     row("coordinates: blanks, signs, a point at either end, the limits",
-        header() + routeLine("X") + wpt(1, "A", " -34.445850 ", "+8.5") + wpt(2, "B", "-.5", "5.") +
-            wpt(3, "C", "90", "-180") + "W,1,,4,D,-90.0,180\r\n",
-        1, 4, 9, "D");
-    row("three routes, the middle", three, 3, 3, 8, "WP3", header() + route(3, "TWO"), {2});
-    row("three routes, the last", three, 3, 4, 9, "WP4", header() + route(4), {3});
-    row("a long route is taken whole when asked", routeFile(125), 1, 125, 130, "WP125", {},
-        {1, 200});
+        {header() + routeLine("X") + wpt(1, "A", " -34.445850 ", "+8.5") +
+             wpt(2, "B", "-.5", "5.") + wpt(3, "C", "90", "-180") + "W,1,,4,D,-90.0,180\r\n",
+         1, 4, 9, "D"});
+    row("three routes, the middle", {three, 3, 3, 8, "WP3", header() + route(3, "TWO"), 2});
+    row("three routes, the last", {three, 3, 4, 9, "WP4", header() + route(4), 3});
+    row("a long route is taken whole when asked",
+        {routeFile(125), 1, 125, 130, "WP125", {}, 1, 200});
 
     // Why a path cannot be read is told before it is opened: a fifo would otherwise block.
-    row("missing", QByteArray(), -1, -1, 0, "next.rte does not exist.");
-    row("folder", "<dir>", -1, -1, 0, "next.rte is a directory.");
-    row("fifo", "<fifo>", -1, -1, 0, "next.rte is not a regular file.");
-    row("empty", QByteArray(""), -1, -1, 0, "empty");
-    row("header in lower case", "oziexplorer route\n1\n2\n3\n", -1, -1, 0, "OziExplorer");
-    row("NUL byte", routeFile(1) + wpt(2, QByteArray("AB\0CD", 5)), -1, -1, 0,
-        "Line 7 holds a NUL byte.");
-    row("4 MiB and a byte", full + "\n", -1, -1, 0,
-        "The file has 4,194,305 bytes, more than the 4,194,304 a route file may have.");
+    row("missing", {QByteArray(), -1, -1, 0, "next.rte does not exist."});
+    row("folder", {"<dir>", -1, -1, 0, "next.rte is a directory."});
+    row("fifo", {"<fifo>", -1, -1, 0, "next.rte is not a regular file."});
+    row("empty", {QByteArray(""), -1, -1, 0, "empty"});
+    row("header in lower case", {"oziexplorer route\n1\n2\n3\n", -1, -1, 0, "OziExplorer"});
+    row("NUL byte",
+        {routeFile(1) + wpt(2, QByteArray("AB\0CD", 5)), -1, -1, 0, "Line 7 holds a NUL byte."});
+    row("4 MiB and a byte",
+        {full + "\n", -1, -1, 0,
+         "The file has 4,194,305 bytes, more than the 4,194,304 a route file may have."});
     row("4 MiB and a byte in one endless line",
-        full.left(routeFile(3).size()).leftJustified(MaxRouteFileBytes + 1, 'x'), -1, -1, 0,
-        "The file has 4,194,305 bytes");
-    row("125 waypoints", routeFile(125), 1, -1, 0,
-        "The route has 125 waypoints, more than the 124 the device holds.");
-    row("a route beyond the list", three, 3, -1, 0, "The file holds 3 routes; there is no route 5.",
-        {}, {5});
-    row("latitude not a number", third(" north"), 1, -1, 0,
-        "Waypoint 3 has the latitude \" north\", not a number from -90 to 90.");
-    row("latitude beyond 90", third("90.000001"), 1, -1, 0, "latitude \"90.000001\"");
-    row("longitude beyond 180", third("1", "-180.5"), 1, -1, 0,
-        "Waypoint 3 has the longitude \"-180.5\", not a number from -180 to 180.");
-    row("an exponent", third("1e1"), 1, -1, 0, "latitude");
-    row("no longitude", routeFile(2) + "W,1,,3,X,1\r\n", 1, -1, 0, "longitude \"\"");
+        {full.left(routeFile(3).size()).leftJustified(MaxRouteFileBytes + 1, 'x'), -1, -1, 0,
+         "The file has 4,194,305 bytes"});
+    row("125 waypoints", {routeFile(125), 1, -1, 0,
+                          "The route has 125 waypoints, more than the 124 the device holds."});
+    row("a route beyond the list",
+        {three, 3, -1, 0, "The file holds 3 routes; there is no route 5.", {}, 5});
+    row("latitude not a number",
+        {third(" north"), 1, -1, 0,
+         "Waypoint 3 has the latitude \" north\", not a number from -90 to 90."});
+    row("latitude beyond 90", {third("90.000001"), 1, -1, 0, "latitude \"90.000001\""});
+    row("longitude beyond 180",
+        {third("1", "-180.5"), 1, -1, 0,
+         "Waypoint 3 has the longitude \"-180.5\", not a number from -180 to 180."});
+    row("an exponent", {third("1e1"), 1, -1, 0, "latitude"});
+    row("no longitude", {routeFile(2) + "W,1,,3,X,1\r\n", 1, -1, 0, "longitude \"\""});
 }
 
 // Each file is read over a route loaded before: nothing of that route may remain, and a
 // refused file must leave it entirely as it was.
 void TestRouteFile::readsOrRefusesAndWritesBack() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, number);
-    QFETCH(int, limit);
-    QFETCH(int, routes);
-    QFETCH(int, waypoints);
-    QFETCH(int, lines);
-    QFETCH(QString, text);
-    QFETCH(QByteArray, written);
+    QFETCH(ReadCase, c);
     QVERIFY(read(routeFile(5, "\r\n", "KEEP")));
     const QStringList before = snapshot();
     const QString file = path("next.rte");
-    if (bytes == "<dir>")
+    if (c.bytes == "<dir>")
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("next.rte")));
-    else if (bytes == "<fifo>")
+    else if (c.bytes == "<fifo>")
         QCOMPARE(mkfifo(QFile::encodeName(file).constData(), 0600), 0);
-    else if (!bytes.isNull())
-        QVERIFY(writeFile(file, bytes));
+    else if (!c.bytes.isNull())
+        QVERIFY(writeFile(file, c.bytes));
 
     QList<RouteListEntry> listed;
-    QCOMPARE(ListRoutes(bytes, listed) ? int(listed.size()) : -1, routes);
+    QCOMPARE(ListRoutes(c.bytes, listed) ? int(listed.size()) : -1, c.routes);
 
     QString reason;
     const bool accepted =
-        ReadRouteFile(file, *m_table, m_routeName, m_state, &reason, nullptr, number, limit);
-    if (waypoints < 0) {
-        QVERIFY2(!accepted && reason.contains(text), qPrintable(reason));
+        ReadRouteFile(file, *m_table, m_routeName, m_state, &reason, nullptr, c.number, c.limit);
+    if (c.waypoints < 0) {
+        QVERIFY2(!accepted && reason.contains(c.text), qPrintable(reason));
         QCOMPARE(snapshot(), before);
         return;
     }
     QVERIFY2(accepted, qPrintable(reason));
-    QCOMPARE(m_state.waypointCount(), waypoints);
-    QCOMPARE(m_state.lineCount(), lines);
-    QCOMPARE(m_table->rowCount(), waypoints); // the header row is the model's header
-    QCOMPARE(m_state.loadedFileSize, quint32(bytes.size()));
-    QCOMPARE(m_table->cell(RouteTable::ColName, waypoints), waypoints ? text : "WPT Name");
-    for (int row = 1; row <= waypoints; ++row)
+    QCOMPARE(m_state.waypointCount(), c.waypoints);
+    QCOMPARE(m_state.lineCount(), c.lines);
+    QCOMPARE(m_table->rowCount(), c.waypoints); // the header row is the model's header
+    QCOMPARE(m_state.loadedFileSize, quint32(c.bytes.size()));
+    QCOMPARE(m_table->cell(RouteTable::ColName, c.waypoints), c.waypoints ? c.text : "WPT Name");
+    for (int row = 1; row <= c.waypoints; ++row)
         QCOMPARE(m_table->cell(RouteTable::ColNo, row), QString::number(row));
-    if (routes > 0) {
-        QCOMPARE(listed.at(number - 1).points, waypoints);
-        QCOMPARE(listed.at(number - 1).name.left(12), m_routeName);
+    if (c.routes > 0) {
+        QCOMPARE(listed.at(c.number - 1).points, c.waypoints);
+        QCOMPARE(listed.at(c.number - 1).name.left(12), m_routeName);
     }
     // Saving twice gives the same bytes: a rebuild leaves the lines as it found them.
     for (int pass = 0; pass < 2; ++pass)
-        QCOMPARE(RebuildRouteLines(m_state, *m_table, m_routeName), written);
+        QCOMPARE(RebuildRouteLines(m_state, *m_table, m_routeName), c.written);
     m_table->setCell(21, 1, QStringLiteral("x"));
     m_table->setCell(-1, 2, QStringLiteral("y")); // nothing is written or read beyond the edges
-    QCOMPARE(m_table->cell(21, 1) + m_table->cell(-1, 2), waypoints ? "x" : "");
+    QCOMPARE(m_table->cell(21, 1) + m_table->cell(-1, 2), c.waypoints ? "x" : "");
 }
 
 // Field text is taken as it stands but for the name rules: the route name is cut to 12
