@@ -60,10 +60,7 @@ class TestEditor : public QObject {
 private slots:
     // Text in, the first failing rule's message out: name, then latitude, then longitude.
     void inputCheck_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("lat");
-        QTest::addColumn<QString>("lon");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("texts"); // name, latitude, longitude, message
         // Expected: "" passes, else "Rule Field" of "Input Rule Error (Field)!".
         // clang-format off
         const char* const rows[][4] = {
@@ -82,19 +79,15 @@ private slots:
         // clang-format on
         for (const auto& r : rows) {
             const QStringList rule = QString::fromLatin1(r[3]).split(QLatin1Char(' '));
-            QTest::addRow("%s|%s|%s", r[0], r[1], r[2])
-                << QString::fromLatin1(r[0]) << QString::fromLatin1(r[1])
-                << QString::fromLatin1(r[2])
-                << (rule.size() < 2 ? QString()
-                                    : QStringLiteral("Input %1 Error (%2)!").arg(rule[0], rule[1]));
+            QTest::addRow("%s|%s|%s", r[0], r[1], r[2]) << QStringList{
+                QString::fromLatin1(r[0]), QString::fromLatin1(r[1]), QString::fromLatin1(r[2]),
+                rule.size() < 2 ? QString()
+                                : QStringLiteral("Input %1 Error (%2)!").arg(rule[0], rule[1])};
         }
     }
     void inputCheck() {
-        QFETCH(QString, name);
-        QFETCH(QString, lat);
-        QFETCH(QString, lon);
-        QFETCH(QString, message);
-        QCOMPARE(ValidateWaypointInput(name, lat, lon), message);
+        QFETCH(QStringList, texts);
+        QCOMPARE(ValidateWaypointInput(texts[0], texts[1], texts[2]), texts[3]);
     }
 
     // One Accept on six waypoints: the loaded row (0: none), the name, the icon entry (-1:
