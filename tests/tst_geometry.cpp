@@ -136,32 +136,29 @@ class TestGeometry : public QObject {
     Q_OBJECT
 private slots:
     void zoneTextAndProjection_data() {
-        QTest::addColumn<double>("lat");
-        QTest::addColumn<double>("lon");
+        using V = QVector<double>;
+        QTest::addColumn<V>("at");            // latitude, longitude, central meridian
         QTest::addColumn<QByteArray>("zone"); // empty: fixed-zone mode, no zone text asked for
-        QTest::addColumn<double>("centralMeridian");
-        QTest::newRow("southern Norway") << 60.0 << 5.0 << QByteArray("32V") << 9.0;
-        QTest::newRow("southern Norway's edge") << 56.0 << 5.0 << QByteArray("32V") << 9.0;
-        QTest::newRow("north of southern Norway") << 64.0 << 5.0 << QByteArray("31W") << 3.0;
-        QTest::newRow("Svalbard, 9 east") << 78.0 << 9.0 << QByteArray("33X") << 15.0;
-        QTest::newRow("Svalbard, 21 east") << 75.0 << 21.0 << QByteArray("35X") << 27.0;
-        QTest::newRow("Svalbard, 33 east") << 75.0 << 33.0 << QByteArray("37X") << 39.0;
-        QTest::newRow("84 north, no Svalbard rule") << 84.0 << 10.0 << QByteArray("32X") << 9.0;
-        QTest::newRow("south of equator") << -33.9 << 18.4 << QByteArray("34H") << 21.0;
-        QTest::newRow("190 folds to -170") << 10.0 << 190.0 << QByteArray("2P") << -171.0;
-        QTest::newRow("fixed, Norway rule overridden") << 60.0 << 5.0 << QByteArray() << 3.0;
-        QTest::newRow("fixed, Svalbard rule applies") << 78.0 << 12.0 << QByteArray() << 15.0;
+        QTest::newRow("southern Norway") << V{60, 5, 9} << QByteArray("32V");
+        QTest::newRow("southern Norway's edge") << V{56, 5, 9} << QByteArray("32V");
+        QTest::newRow("north of southern Norway") << V{64, 5, 3} << QByteArray("31W");
+        QTest::newRow("Svalbard, 9 east") << V{78, 9, 15} << QByteArray("33X");
+        QTest::newRow("Svalbard, 21 east") << V{75, 21, 27} << QByteArray("35X");
+        QTest::newRow("Svalbard, 33 east") << V{75, 33, 39} << QByteArray("37X");
+        QTest::newRow("84 north, no Svalbard rule") << V{84, 10, 9} << QByteArray("32X");
+        QTest::newRow("south of equator") << V{-33.9, 18.4, 21} << QByteArray("34H");
+        QTest::newRow("190 folds to -170") << V{10, 190, -171} << QByteArray("2P");
+        QTest::newRow("fixed, Norway rule overridden") << V{60, 5, 3} << QByteArray();
+        QTest::newRow("fixed, Svalbard rule applies") << V{78, 12, 15} << QByteArray();
     }
     void zoneTextAndProjection() {
-        QFETCH(double, lat);
-        QFETCH(double, lon);
+        QFETCH(QVector<double>, at);
         QFETCH(QByteArray, zone);
-        QFETCH(double, centralMeridian);
         QByteArray text;
         double n = 0, e = 0, refN = 0, refE = 0;
-        LatLonToUtm(A, E2, lat, lon, n, e, zone.isEmpty() ? nullptr : &text);
+        LatLonToUtm(A, E2, at[0], at[1], n, e, zone.isEmpty() ? nullptr : &text);
         QCOMPARE(text, zone);
-        ReferenceUtm(lat, lon, centralMeridian, refN, refE);
+        ReferenceUtm(at[0], at[1], at[2], refN, refE);
         // Millimetres within 4 degrees of the meridian; a wrong meridian is kilometres off.
         QVERIFY2(std::fabs(n - refN) < 0.001 && std::fabs(e - refE) < 0.001,
                  qPrintable(u"%1 %2 vs %3 %4"_s.arg(n).arg(e).arg(refN).arg(refE)));
