@@ -207,8 +207,6 @@ private slots:
         QTest::addColumn<QPoint>("origin");
         QTest::newRow("nothing chosen yet") << QList<int>{} << QPoint(0, 0);
         QTest::newRow("0 after 3") << QList<int>{3, 0} << QPoint(2, 2);
-        QTest::newRow("9 after 0") << QList<int>{0, 9} << QPoint(2, 26);
-        QTest::newRow("44 after 35") << QList<int>{35, 44} << QPoint(194, 98);
         // 11's square runs along icon 12's left edge.
         QTest::newRow("12 after 11") << QList<int>{11, 12} << QPoint(74, 26);
         QTest::newRow("no entry after 5") << QList<int>{5, -1} << QPoint(0, 0);
