@@ -2,6 +2,7 @@
 // rv58route-cli as a script sees it: its output, its messages and its exit status.
 #include "RouteFileFixtures.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -38,15 +39,14 @@ class TestCli : public QObject {
     Q_OBJECT
 
     QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-    // A row: the arguments, then standard error, standard output and exit status, then
-    // what old.rte holds afterwards.
-    void add(const char* name, const QStringList& args, int status, const QByteArray& out,
+    // A row: the arguments, then standard error, standard output and exit status, and what
+    // old.rte holds afterwards.
+    void add(const char* name, const QStringList& args, const char* status, const QByteArray& out,
              QByteArray err = "", const QByteArray& saved = "old bytes") const {
         // A usage error goes on with the usage lines that --help begins with.
-        if (status == 2)
+        if (*status == '2')
             err = "rv58route-cli: " + err + '\n' + m_usage;
-        QTest::newRow(name) << args << QList<QByteArray>{err, out, QByteArray::number(status)}
-                            << saved;
+        QTest::newRow(name) << args << QList<QByteArray>{err, out, status, saved};
     }
 
     QTemporaryDir m_dir;
@@ -62,9 +62,9 @@ private slots:
         QVERIFY(m_usage.startsWith("Usage: rv58route-cli show ROUTE.gpx|ROUTE.rte"));
         // A link to a fifo, not to a device: were the check broken, a save through a link
         // to /dev/null by root would put a regular file in place of /dev/null itself.
-        QVERIFY(mkfifo(QFile::encodeName(path("fifo.rte")).constData(), 0600) == 0);
-        QVERIFY(QFile::link(path("fifo.rte"), path("fifolink.rte")));
-        QVERIFY(QFile::link(path("old.rte"), path("link.rte")));
+        QVERIFY(mkfifo(QFile::encodeName(path("fifo.rte")).constData(), 0600) == 0 &&
+                QFile::link(path("fifo.rte"), path("fifolink.rte")) &&
+                QFile::link(path("old.rte"), path("link.rte")));
     }
     // The output goes through link.rte to old.rte.
     void init() { QVERIFY(writeFile(path("old.rte"), "old bytes")); }
@@ -72,22 +72,20 @@ private slots:
     void runs_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QList<QByteArray>>("result");
-        QTest::addColumn<QByteArray>("saved");
         const QString in = path("in.rte"), two = RV58_TEST_DATA "/two_routes.gpx";
         // Names the device does not take are saved as they are, with a warning.
-        const QByteArray warning =
-            "1 waypoint name does not fit the device (at most 6 characters of blank, 0-9, A-Z, "
-            "a-z): "
-            "A\x1b[2J\xe2\x82\xac\xc2\x81. The Waypoint Name Change Macro renames them all.\n";
+        const QByteArray warning = "1 waypoint name does not fit the device (at most 6 "
+                                   "characters of blank, 0-9, A-Z, a-z): A\x1b[2J\xe2\x82\xac"
+                                   "\xc2\x81. The Waypoint Name Change Macro renames them all.\n";
         // Cells as the window's table holds them: Windows-1252 shown as such, control
         // characters as escapes.
-        add("table in km, a dashed name", {"show", "--unit", "km", "--", path("-x.rte")}, 0,
+        add("table in km, a dashed name", {"show", "--unit", "km", "--", path("-x.rte")}, "0",
             "Route Name  Hills\nTotal Points 3\nTotal Dist. 0.26km\n\n"
             "NO  WPT Name       Latitude   Longitude  Date         Icon  Leg Dist.  Total Dist.\n"
             "1   A\\x1b[2J\xe2\x82\xac\\x81  48.000000  11.000000  40000.00000  3\n"
             "2   WP2            48.001000  11.001000  40000.00000  3     0.13       0.13\n"
             "3   WP3            48.002000  11.002000  40000.00000  3     0.13       0.26\n");
-        add("second route as JSON, in miles", {"show", two, "--route", "2", "--json"}, 0,
+        add("second route as JSON, in miles", {"show", two, "--route", "2", "--json"}, "0",
             R"({"route_length":"8.17miles","route_name":"Back","unit":"mile","waypoint_count":2,)"
             R"("waypoints":[{"date":"","icon":"0","lat":"51.000000","leg":"","lon":"9.000000",)"
             R"("name":"A","no":"1","total":""},{"date":"","icon":"0","lat":"51.100000","leg":)"
@@ -96,36 +94,28 @@ private slots:
         add("one waypoint edited, to standard output",
             {"convert", in, "-o", "-", "--route-name", " Rhine 2 ", "--row", "2", "--name",
              " BRIDGE", "--icon", "12"},
-            0, hills("Rhine 2", "A\x1b[2J\x80\x81 BRIDGE WP3", "3 12 3"), warning);
-        add("both macros, empty name",
+            "0", hills("Rhine 2", "A\x1b[2J\x80\x81 BRIDGE WP3", "3 12 3"), warning);
+        add("both macros, empty name, through the link",
             {"convert", in, "-o", path("link.rte"), "--name", "", "--name-macro", "--icon", "44",
              "--icon-macro"},
-            0, "", "", hills("Hills", "START TURN01 FINISH", "44 44 44"));
+            "0", "", "", hills("Hills", "START TURN01 FINISH", "44 44 44"));
 
-        add("unknown option", {"show", in, "--colour"}, 2, "", "unknown option '--colour'");
-        add("option of the other command", {"show", in, "-o", in}, 2, "", "unknown option '-o'");
-        add("convert without output", {"convert", in}, 2, "", "convert needs -o OUT.rte");
-        add("route beyond the list", {"show", two, "--route", "3"}, 2, "",
+        add("unknown option", {"show", in, "--colour"}, "2", "", "unknown option '--colour'");
+        add("convert without output", {"convert", in}, "2", "", "convert needs -o OUT.rte");
+        add("route beyond the list", {"show", two, "--route", "3"}, "2", "",
             "--route 3: the file holds 2 route(s); --routes lists them");
 
-        add("long route without --fit", {"show", RV58_TEST_DATA "/long_125.gpx"}, 1, "",
-            "Route File Format Error!\nThe route has 125 waypoints, more than the 124 the device "
-            "holds.\n--fit reduces it to 124 points along its shape.\n");
-        add("no such folder", {"convert", in, "-o", path("no/dir/out.rte")}, 1, "",
-            warning + "RTE file write error.\nNo such file or directory\n");
         for (const QString& target : {path("fifo.rte"), path("fifolink.rte"), m_dir.path()})
-            add(qPrintable(target), {"convert", in, "-o", target}, 1, "",
+            add(qPrintable(target), {"convert", in, "-o", target}, "1", "",
                 warning + "RTE file write error.\n" + QFile::encodeName(target) +
                     (target == m_dir.path() ? " is a directory.\n" : " is not a regular file.\n"));
     }
     void runs() {
         QFETCH(QStringList, args);
         QFETCH(QList<QByteArray>, result);
-        QFETCH(QByteArray, saved);
-        QCOMPARE(run(args), result);
         // A result replaces the file behind the link whole; a refused one leaves every
         // target as it was.
-        QCOMPARE(readFile(path("old.rte")), saved);
+        QCOMPARE(run(args) << readFile(path("old.rte")), result);
         QVERIFY(QFileInfo(path("link.rte")).isSymLink());
     }
 
@@ -133,9 +123,8 @@ private slots:
     void interruptEndsTheConversion() {
         for (const auto& [signal, status] : {std::pair(SIGINT, 130), std::pair(SIGTERM, 143)}) {
             QTemporaryDir bin, temp;
-            const QString started = bin.filePath("pid"), converter = bin.filePath("gpsbabel");
-            QVERIFY(writeFile(converter, "#!/bin/sh\necho $$ > '" + QFile::encodeName(started) +
-                                             "'\nexec sleep 30\n"));
+            const QString converter = bin.filePath("gpsbabel"), started = converter + ".pid";
+            QVERIFY(writeFile(converter, "#!/bin/sh\necho $$ > \"$0.pid\"\nexec sleep 30\n"));
             QVERIFY(QFile::setPermissions(converter, QFile::ReadOwner | QFile::ExeOwner));
             QProcess cli;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -145,11 +134,9 @@ private slots:
             cli.start(QStringLiteral(RV58_CLI), {"show", RV58_TEST_DATA "/mixed.gpx"});
             QTRY_VERIFY_WITH_TIMEOUT(readFile(started).endsWith('\n'), 10000);
             QCOMPARE(::kill(pid_t(cli.processId()), signal), 0);
-            QVERIFY(cli.waitForFinished(10000));
-            QCOMPARE(cli.exitCode(), status);
+            QCOMPARE(cli.waitForFinished(10000) ? cli.exitCode() : -1, status);
             QCOMPARE(::kill(pid_t(readFile(started).trimmed().toLongLong()), 0), -1);
-            QCOMPARE(QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                     QStringList());
+            QVERIFY(QDir(temp.path()).isEmpty());
         }
     }
 };
