@@ -292,6 +292,7 @@ private slots:
     // other byte as the converter wrote it. On the way, refused edits change nothing and a
     // cell's bad icon text is reported by the drawing once, however often the table repaints.
     void gpxToDeviceRouteEndToEnd() {
+        QSignalSpy measured(m_form.get(), &TForm1::routeMeasured);
         // Blanks, quotes and a non-ASCII letter: the path reaches the converter as one argument.
         const QString sample = u"" RV58_SOURCE_DIR "/examples/lake-shore.gpx"_s;
         load(writeFile(u"Trip 'one' \"Küste\".gpx"_s, fixtures::readFile(sample)));
@@ -326,6 +327,7 @@ private slots:
         screenshot(m_form.get(), "RV58_SCREENSHOT");
         m_dialogs->files << m_dir->filePath(u"LAKE.RTE"_s);
         click("Button_save_rte");
+        QCOMPARE(measured.count(), 12); // the load and each Accept, refused or not; no selection
         QCOMPARE(m_dialogs->shown.join('|'), u"Input Length Error (Name)!|error 'y' is not a valid "
                                              "integer value.|save as Lake shore.RTE"_s);
 
