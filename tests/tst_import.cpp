@@ -92,6 +92,10 @@ private slots:
             "cr&#13;&#10;lf</name></rtept></rte></gpx>",
             QStringLiteral("Route  one D|Bern  Bahnhof|Café \"Löwe\"  line break cr  lf"));
         // The device holds 124 points, so a route of 124 is taken as it is.
+        row("a track's name with a comma", "walk.gpx",
+            "<gpx version=\"1.1\"><trk><name>Walk, long</name><trkseg><trkpt lat=\"1\" "
+            "lon=\"2\"/></trkseg></trk></gpx>",
+            "Walk  long|RPT001");
         row(".RTE of 124 points in a .gpx folder", ".x.gpx.d/trip.RTE", routeFile(124),
             names("TESTROUTE", "WP%d", 1, 1));
         // The logger stood still at the end: the kept end is the last point, not its twin.
