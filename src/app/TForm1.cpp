@@ -520,9 +520,8 @@ void TForm1::showLoadedRoute() {
 }
 
 void TForm1::startWorking(const QString& label) {
-    if (!m_working)
+    if (!m_progress)
         QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_working = true;
     delete m_progress;
     // A busy bar with Cancel, shown only when the work takes longer than a moment; modal to
     // this window alone, which keeps painting behind it.
@@ -538,9 +537,8 @@ void TForm1::startWorking(const QString& label) {
 }
 
 void TForm1::stopWorking() {
-    if (!m_working)
+    if (!m_progress)
         return;
-    m_working = false;
     QApplication::restoreOverrideCursor();
     // Deleted later: this may run while the dialog is still delivering its own signal.
     m_progress->disconnect(this);

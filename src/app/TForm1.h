@@ -150,8 +150,7 @@ private:
     std::unique_ptr<RouteLoader> m_loader;
     bool m_loading = false;
     QString m_loadingFile;
-    // The busy pointer is on and the progress dialog waits to show (or shows).
-    bool m_working = false;
+    // While set, the busy pointer is on and the progress dialog waits to show (or shows).
     QProgressDialog* m_progress = nullptr;
     // The enabled states of the controls that start a load or a save, kept during a load.
     QList<bool> m_enabledBeforeLoad;

@@ -21,6 +21,7 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <optional>
 
@@ -156,14 +157,15 @@ Options parse(const QStringList& args) {
             throw unknownOption(given);
     }
 
-    auto integer = [&parser](const QCommandLineOption& option, int low, int high) {
+    // An option's whole number within [low, high]; no upper bound is named for INT_MAX.
+    auto integer = [&parser](const QCommandLineOption& option, int low, int high = INT_MAX) {
         bool ok = false;
         const int n = parser.value(option).toInt(&ok);
         if (!ok || n < low || n > high)
-            throw UsageError{QStringLiteral("--%1 takes a whole number from %2 to %3")
+            throw UsageError{QStringLiteral("--%1 takes a whole number from %2")
                                  .arg(option.names().constLast())
-                                 .arg(low)
-                                 .arg(high)};
+                                 .arg(low) +
+                             (high < INT_MAX ? QStringLiteral(" to %1").arg(high) : QString())};
         return n;
     };
     if (parser.isSet(unit)) {
@@ -190,12 +192,8 @@ Options parse(const QStringList& args) {
     o.iconMacro = parser.isSet(iconMacro);
     o.listRoutes = parser.isSet(routes);
     o.fit = parser.isSet(fit);
-    if (parser.isSet(route)) {
-        bool ok = false;
-        o.route = parser.value(route).toInt(&ok);
-        if (!ok || o.route < 1)
-            throw UsageError{QStringLiteral("--route takes a whole number from 1")};
-    }
+    if (parser.isSet(route))
+        o.route = integer(route, 1);
     if (o.listRoutes && (parser.isSet(route) || o.fit || parser.isSet(unit)))
         throw UsageError{QStringLiteral("--routes lists the routes; it takes no --route, --fit "
                                         "or --unit")};

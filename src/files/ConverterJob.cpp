@@ -24,17 +24,6 @@ const double SamePlaceDegrees = 0.6e-6;
 const char* const FitInputName = "route.rte";
 const char* const NoRouteOrTrackText = "The GPX file holds no route or track.";
 
-// Where the record lines of a converter's route file begin: behind its four header lines.
-qsizetype recordsStart(const QByteArray& bytes) {
-    qsizetype pos = 0;
-    for (int line = 0; line < 4 && pos >= 0; ++line) {
-        pos = bytes.indexOf("\r\n", pos);
-        if (pos >= 0)
-            pos += 2;
-    }
-    return pos < 0 ? bytes.size() : pos;
-}
-
 int routeLineCount(const QByteArray& bytes) {
     return int(bytes.count("\nR,")) + (bytes.startsWith("R,") ? 1 : 0);
 }
@@ -240,9 +229,10 @@ void ConverterJob::complete() {
         const QByteArray repairedRoutes = RepairConverterOutput(routes);
         const QByteArray repairedTracks = RepairConverterOutput(tracks);
         m_gpxRouteCount = routeLineCount(repairedRoutes);
-        m_routeFile = routes.isNull()
-                          ? repairedTracks
-                          : repairedRoutes + repairedTracks.mid(recordsStart(repairedTracks));
+        m_routeFile =
+            routes.isNull()
+                ? repairedTracks
+                : repairedRoutes + repairedTracks.mid(ConverterRecordsStart(repairedTracks));
     } else {
         const QList<Place> original = waypointPlaces(m_input);
         const QList<Place> kept = waypointPlaces(RepairConverterOutput(m_outputs.first()));

@@ -53,17 +53,22 @@ QString repairedRoute(const QString& fields) {
 
 } // namespace
 
+qsizetype ConverterRecordsStart(const QByteArray& bytes) {
+    qsizetype pos = 0;
+    for (int line = 0; line < HeaderLines; ++line) {
+        const qsizetype end = bytes.indexOf("\r\n", pos);
+        if (end < 0)
+            return bytes.size();
+        pos = end + 2;
+    }
+    return pos;
+}
+
 QByteArray RepairConverterOutput(const QByteArray& bytes) {
     // Latin-1 maps every byte to one character and back, so Windows-1252 text and any
     // other byte pass through unchanged.
     const QString text = QString::fromLatin1(bytes);
-    qsizetype pos = 0;
-    for (int line = 0; line < HeaderLines; ++line) {
-        const qsizetype end = text.indexOf(QLatin1String("\r\n"), pos);
-        if (end < 0)
-            return bytes;
-        pos = end + 2;
-    }
+    qsizetype pos = ConverterRecordsStart(bytes);
     QString repaired = text.left(pos);
     while (pos < text.size()) {
         const QRegularExpressionMatch record =

@@ -18,3 +18,7 @@
 // to its last comma as the name, which so always begins with the route's own name, and
 // loses its description. From a record that has neither shape on, the rest is kept as it is.
 QByteArray RepairConverterOutput(const QByteArray& bytes);
+
+// Where the record lines of a route file the converter wrote begin: behind its four header
+// lines, each ended by CR LF. The file's size when it has fewer.
+qsizetype ConverterRecordsStart(const QByteArray& bytes);

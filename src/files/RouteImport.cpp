@@ -158,7 +158,6 @@ void RouteLoader::listRoutes(const QByteArray& bytes) {
         return;
     }
     m_bytes = bytes;
-    m_fileSize = quint32(bytes.size());
     finishLater(Stage::Listed);
 }
 
@@ -219,7 +218,7 @@ void RouteLoader::waitForStep() {
 void RouteLoader::takeOver(RouteTable& table, QString& routeName, RouteState& state) {
     if (m_stage != Stage::Ready)
         return;
-    TakeOverRoute(std::move(m_route), m_fileSize, table, routeName, state);
+    TakeOverRoute(std::move(m_route), quint32(m_bytes.size()), table, routeName, state);
     m_route = ParsedRoute();
     m_stage = Stage::Idle;
 }

@@ -82,7 +82,6 @@ private:
     ConverterJob m_job;
     Stage m_stage = Stage::Idle;
     QByteArray m_bytes; // the route file the routes are taken from
-    quint32 m_fileSize = 0;
     QList<RouteListEntry> m_routes;
     ParsedRoute m_route; // the chosen route, or the whole long route while it is fitted
     ImportOutcome m_outcome;
