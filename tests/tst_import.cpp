@@ -165,8 +165,11 @@ private slots:
             ImportRoute(path, m_table, m_routeName, m_state,
                         program.isEmpty() ? GpsBabelConverter() : GpsBabelConverter(program, 2000),
                         {route, true}, &report);
-        QCOMPARE(outcome.ok ? shown() : outcome.message, expected);
-        const QString told = outcome.ok ? report : outcome.details;
+        QCOMPARE(outcome.ok ? shown() : outcome.refusal.headline, expected);
+        const QString told = outcome.ok ? report
+                                        : outcome.refusal.reason +
+                                              (outcome.refusal.details.isEmpty() ? "" : "\n") +
+                                              outcome.refusal.details;
         QVERIFY2(QRegularExpression(details).match(told).hasMatch(), qPrintable(told.left(300)));
         if (!outcome.ok)
             QCOMPARE(shown() + m_state.RouteLineStore.join(), before);

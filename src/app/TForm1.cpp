@@ -15,6 +15,7 @@
 #include "files/SaveTarget.h"
 #include "route/CellNumber.h"
 #include "route/DeviceText.h"
+#include "route/Messages.h"
 #include "route/RouteTable.h"
 
 #include <QApplication>
@@ -52,7 +53,6 @@ const char* const WindowTitle = "RV-58 GPX-Route Converter V0.5(B1009T)";
 // each extension are listed.
 const char* const OpenFilter = "GPX files (*.gpx *.GPX);;Oziexplorer route files (*.rte *.RTE)";
 const char* const SaveFilter = "RV58 route files (*.rte *.RTE)";
-const char* const WriteErrorMessage = "RTE file write error.";
 // The progress dialog comes up only for a load that takes longer than this.
 constexpr int ProgressDelayMs = 1000;
 
@@ -469,7 +469,7 @@ void TForm1::onLoaderStep() {
         // Whatever was loaded before stays loaded, with its controls as they were, and the
         // file field names its file again once a refusal has been read.
         if (stage == RouteLoader::Stage::Failed)
-            m_dialogs->message(m_loader->outcome().message, m_loader->outcome().details);
+            showRefusal(m_loader->outcome().refusal);
         Edit_Filename->setText(m_loadedFile);
     });
     emit loadFinished();
@@ -565,6 +565,13 @@ void TForm1::abandonLoad() {
     emit loadFinished();
 }
 
+void TForm1::showRefusal(const Refusal& refusal) {
+    QString details = refusal.explanation();
+    if (!refusal.details.isEmpty())
+        details += (details.isEmpty() ? QString() : text("\n")) + refusal.details;
+    m_dialogs->message(refusal.headline, details);
+}
+
 void TForm1::showRowAsCurrent(int row) {
     // Marks the row the editor shows without running the selection handler again.
     m_movingCurrentRow = true;
@@ -588,7 +595,7 @@ void TForm1::Button_save_rteClick() {
         return;
     QString reason;
     if (!WriteRouteFile(path, bytes, &reason))
-        m_dialogs->message(text(WriteErrorMessage), reason);
+        m_dialogs->message(Message::text(Message::WriteError), reason);
 }
 
 // True when `path` may be written: it names no file yet, or the user agrees to replace it.

@@ -23,6 +23,7 @@ class Dialogs;
 class PictureView;
 class RouteLoader;
 class RouteTable;
+struct Refusal;
 class QButtonGroup;
 class QCheckBox;
 class QCloseEvent;
@@ -111,6 +112,7 @@ private:
     void fitColumnsToFont();
     void showNamedColumnsOnly();
     void keepColumnWidthsOverReset();
+    void showRefusal(const Refusal& refusal);
     void showRowAsCurrent(int row);
     void measureRoute();
     void drawOverview(int row);

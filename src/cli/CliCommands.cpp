@@ -10,6 +10,7 @@
 #include "geometry/RouteMeasurement.h"
 #include "route/CellNumber.h"
 #include "route/DeviceText.h"
+#include "route/Messages.h"
 #include "route/RouteState.h"
 #include "route/RouteTable.h"
 
@@ -209,10 +210,9 @@ Options parse(const QStringList& args) {
     return o;
 }
 
-// A failure with one of the window's messages, and details where there are any.
+// A failure with one of the window's messages, its reason and details where there are any.
 struct Failure {
-    QString message;
-    QString details;
+    Refusal refusal;
 };
 
 struct LoadedRoute {
@@ -242,7 +242,7 @@ void runStep(RouteLoader& loader, const std::function<void()>& step) {
     if (interrupted)
         throw Interrupted{*interrupted};
     if (loader.stage() == RouteLoader::Stage::Failed)
-        throw Failure{loader.outcome().message, loader.outcome().details};
+        throw Failure{loader.outcome().refusal};
 }
 
 // Load Route: the file's routes; with --routes the list is all, otherwise the chosen route
@@ -266,8 +266,8 @@ void load(const Options& o, LoadedRoute& route, QTextStream& err) {
     } catch (Failure& f) {
         if (!o.fit && o.route <= route.routes.size() &&
             route.routes.at(o.route - 1).points > MaxRouteWaypoints)
-            f.details += QStringLiteral("\n--fit reduces it to %1 points along its shape.")
-                             .arg(MaxRouteWaypoints);
+            f.refusal.remedy = QStringLiteral("--fit reduces it to %1 points along its shape.")
+                                   .arg(MaxRouteWaypoints);
         throw;
     }
     if (!loader.fitReport().isEmpty())
@@ -383,7 +383,7 @@ void accept(const Options& o, LoadedRoute& route) {
     const int icon = o.icon ? *o.icon : EditorIconIndex(shown->iconText);
     const QString problem = ValidateWaypointInput(name, shown->latitude, shown->longitude);
     if (!problem.isEmpty())
-        throw Failure{problem, QString()};
+        throw Failure{{problem}};
     AcceptWaypoint(route.table, row, TrimControl(name), icon,
                    WaypointCountFromText(route.shown.countText), o.iconMacro, o.nameMacro);
 }
@@ -393,7 +393,7 @@ void save(const Options& o, LoadedRoute& route, QTextStream& out, QTextStream& e
     QString name;
     const QString problem = CheckRouteName(o.routeName.value_or(route.routeName), &name);
     if (!problem.isEmpty())
-        throw Failure{problem, QString()};
+        throw Failure{{problem}};
     // Names the device would not take are saved as they are, with the window's warning.
     const QString warning = DeviceNameWarning(route.table, route.state.waypointCount());
     if (!warning.isEmpty())
@@ -403,13 +403,13 @@ void save(const Options& o, LoadedRoute& route, QTextStream& out, QTextStream& e
         out.flush();
         QIODevice* device = out.device();
         if (!device || device->write(bytes) != bytes.size())
-            throw Failure{QStringLiteral("RTE file write error."),
-                          QStringLiteral("The standard output cannot be written.")};
+            throw Failure{{Message::text(Message::WriteError),
+                           QStringLiteral("The standard output cannot be written.")}};
         return;
     }
     QString error;
     if (!WriteRouteFile(o.output, bytes, &error))
-        throw Failure{QStringLiteral("RTE file write error."), error};
+        throw Failure{{Message::text(Message::WriteError), error}};
 }
 
 } // namespace
@@ -448,9 +448,10 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         err << "rv58route-cli: " << e.text << '\n' << Usage;
         return 2;
     } catch (const Failure& f) {
-        err << f.message << '\n';
-        if (!f.details.isEmpty())
-            err << f.details << '\n';
+        err << f.refusal.headline << '\n';
+        for (const QString& text : {f.refusal.explanation(), f.refusal.details})
+            if (!text.isEmpty())
+                err << text << '\n';
         return 1;
     } catch (const RouteError& e) {
         err << e.text() << '\n';

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editing/WaypointValidation.h"
 
+#include "route/Messages.h"
+
 #include <QLocale>
 
 namespace {
@@ -69,19 +71,19 @@ QString checkCoordinate(const QString& raw, const CoordinateRule& rule) {
 QString ValidateWaypointInput(const QString& name, const QString& lat, const QString& lon) {
     const QString trimmedName = TrimControl(name);
     if (trimmedName.size() > MaxNameLength)
-        return QStringLiteral("Input Length Error (Name)!");
+        return Message::text(Message::NameLength);
     for (const QChar c : trimmedName) {
         if (!IsDeviceNameCharacter(c))
-            return QStringLiteral("Input Char Error (Name)!");
+            return Message::text(Message::NameChar);
     }
 
     // "-90.000000" and "-180.000000": a sign and six decimals fit exactly.
-    const CoordinateRule latitude{9, 90.0, QStringLiteral("Input Length Error (Latitude)!"),
-                                  QStringLiteral("Input Char Error (Latitude)!"),
-                                  QStringLiteral("Input Range Error (Latitude)!")};
-    const CoordinateRule longitude{10, 180.0, QStringLiteral("Input Length Error (Longitude)!"),
-                                   QStringLiteral("Input Char Error (Longitude)!"),
-                                   QStringLiteral("Input Range Error (Longitude)!")};
+    const CoordinateRule latitude{9, 90.0, Message::text(Message::LatitudeLength),
+                                  Message::text(Message::LatitudeChar),
+                                  Message::text(Message::LatitudeRange)};
+    const CoordinateRule longitude{10, 180.0, Message::text(Message::LongitudeLength),
+                                   Message::text(Message::LongitudeChar),
+                                   Message::text(Message::LongitudeRange)};
 
     QString failure = checkCoordinate(lat, latitude);
     if (failure.isEmpty())

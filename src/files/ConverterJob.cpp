@@ -113,7 +113,8 @@ void ConverterJob::startFit(const QByteArray& routeFile, int pointCount) {
 void ConverterJob::begin(Work work) {
     m_work = work;
     m_status = Status::Running;
-    m_details.clear();
+    m_reason.clear();
+    m_errorText.clear();
     m_routeFile.clear();
     m_gpxRouteCount = 0;
     m_keptWaypoints.clear();
@@ -250,11 +251,8 @@ void ConverterJob::complete() {
 }
 
 void ConverterJob::fail(const QString& reason) {
-    const QString errorOutput =
-        QString::fromLocal8Bit(m_errorOutput.right(MaxErrorOutputBytes)).trimmed();
-    m_details = reason;
-    if (!errorOutput.isEmpty())
-        m_details += QLatin1Char('\n') + errorOutput;
+    m_errorText = QString::fromLocal8Bit(m_errorOutput.right(MaxErrorOutputBytes)).trimmed();
+    m_reason = reason;
     end(Status::Failed);
 }
 

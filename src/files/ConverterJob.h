@@ -44,8 +44,10 @@ public:
     bool waitForFinished();
 
     Status status() const { return m_status; }
-    // Why the job failed, with the converter's error output where there is one.
-    QString details() const { return m_details; }
+    // Why the job failed, in a sentence; and the end of the converter's error output, where
+    // it printed any.
+    QString reason() const { return m_reason; }
+    QString errorOutput() const { return m_errorText; }
     // The converted route file: the GPX routes' lines first, then the tracks' lines.
     QByteArray routeFile() const { return m_routeFile; }
     // How many of the route file's routes are GPX routes; the ones after are tracks.
@@ -89,7 +91,8 @@ private:
     bool m_timedOut = false;
 
     Status m_status = Status::Idle;
-    QString m_details;
+    QString m_reason;
+    QString m_errorText;
     QByteArray m_routeFile;
     int m_gpxRouteCount = 0;
     QList<int> m_keptWaypoints;

@@ -4,6 +4,7 @@
 #include "files/SaveTarget.h"
 
 #include "route/DeviceText.h"
+#include "route/Messages.h"
 #include "route/RouteState.h"
 #include "route/RouteTable.h"
 
@@ -38,10 +39,10 @@ QString CheckRouteName(const QString& fieldText, QString* trimmed) {
     if (trimmed)
         *trimmed = name;
     if (name.isEmpty() || name.size() > MaxRouteNameLength)
-        return QStringLiteral("Input Length Error (Route Name)!");
+        return Message::text(Message::RouteNameLength);
     for (const QChar c : name)
         if (!IsDeviceNameCharacter(c))
-            return QStringLiteral("Input Char Error (Route Name)!");
+            return Message::text(Message::RouteNameChar);
     return QString();
 }
 

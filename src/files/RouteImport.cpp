@@ -11,10 +11,10 @@
 
 namespace {
 
-const char* const FormatErrorText = "Route File Format Error!";
-const char* const ConversionErrorText = "GPX-RTE conversion failed, rte file not found.";
-const char* const RteErrorText = "RTE file error.";
-const char* const UnknownTypeText = "Unknow file type error.";
+const char* const FormatErrorText = Message::FormatError;
+const char* const ConversionErrorText = Message::ConversionFailed;
+const char* const RteErrorText = Message::RteFileError;
+const char* const UnknownTypeText = Message::UnknownFileType;
 
 // The route's length in metres, measured as the table measures it.
 double lengthOf(const ParsedRoute& route) {
@@ -85,10 +85,9 @@ void RouteLoader::finishLater(Stage stage) {
     QMetaObject::invokeMethod(this, &RouteLoader::stepFinished, Qt::QueuedConnection);
 }
 
-void RouteLoader::fail(const char* message, const QString& details) {
+void RouteLoader::fail(const char* message, const QString& reason, const QString& details) {
     m_outcome.ok = false;
-    m_outcome.message = QString::fromLatin1(message);
-    m_outcome.details = details;
+    m_outcome.refusal = {QString::fromLatin1(message), reason, QString(), details};
     finishLater(Stage::Failed);
 }
 
@@ -137,7 +136,7 @@ bool RouteLoader::jobSucceeded(const char* failure) {
         finishLater(Stage::Cancelled);
         return false;
     default:
-        fail(failure, m_job.details());
+        fail(failure, m_job.reason(), m_job.errorOutput());
         return false;
     }
 }

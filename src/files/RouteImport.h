@@ -9,6 +9,7 @@
 #include "files/GpsBabelConverter.h"
 #include "files/RouteFileReader.h"
 #include "files/RouteList.h"
+#include "route/Messages.h"
 
 #include <QByteArray>
 #include <QList>
@@ -25,9 +26,8 @@ RouteFileType FileTypeOf(const QString& path);
 
 struct ImportOutcome {
     bool ok = false;
-    // For a failure: the message box text, and details a user can act on (may be empty).
-    QString message;
-    QString details;
+    // For a failure: the message with its reason, and the converter's output where it ran.
+    Refusal refusal;
 };
 
 // The question the window asks before fitting a route of `points` points.
@@ -71,7 +71,7 @@ signals:
 
 private:
     void finishLater(Stage stage);
-    void fail(const char* message, const QString& details);
+    void fail(const char* message, const QString& reason, const QString& details = {});
     // True when the converter's work ended well; otherwise the step ends, cancelled or
     // failed with `failure` and the converter's details.
     bool jobSucceeded(const char* failure);

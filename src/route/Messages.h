@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The tool's message texts, each written once, and the refusal that carries one of them as
+// its headline with the reason and the way forward under it. The window and the command
+// line show the same refusals, so both say the same thing about the same problem.
+#pragma once
+
+#include <QString>
+
+namespace Message {
+
+// Headlines: the texts users of the tool know; they stay exactly as they are.
+inline constexpr char UnknownFileType[] = "Unknow file type error.";
+inline constexpr char ConversionFailed[] = "GPX-RTE conversion failed, rte file not found.";
+inline constexpr char RteFileError[] = "RTE file error.";
+inline constexpr char FormatError[] = "Route File Format Error!";
+inline constexpr char WriteError[] = "RTE file write error.";
+inline constexpr char RouteNameLength[] = "Input Length Error (Route Name)!";
+inline constexpr char RouteNameChar[] = "Input Char Error (Route Name)!";
+inline constexpr char NameLength[] = "Input Length Error (Name)!";
+inline constexpr char NameChar[] = "Input Char Error (Name)!";
+inline constexpr char LatitudeLength[] = "Input Length Error (Latitude)!";
+inline constexpr char LatitudeChar[] = "Input Char Error (Latitude)!";
+inline constexpr char LatitudeRange[] = "Input Range Error (Latitude)!";
+inline constexpr char LongitudeLength[] = "Input Length Error (Longitude)!";
+inline constexpr char LongitudeChar[] = "Input Char Error (Longitude)!";
+inline constexpr char LongitudeRange[] = "Input Range Error (Longitude)!";
+
+inline QString text(const char* latin1) {
+    return QString::fromLatin1(latin1);
+}
+
+} // namespace Message
+
+// Who is told the way forward: a person at the window answers questions and types into its
+// fields; a person at the command line gives options.
+enum class Audience { Window, CommandLine };
+
+// A problem that stopped an operation, as it is shown: the headline first, then the reason
+// and the way forward as plain sentences under it, and last the converter's own output,
+// which only the curious read (behind Show Details in the window).
+struct Refusal {
+    Refusal() = default;
+    Refusal(const QString& headline, const QString& reason = {}, const QString& remedy = {},
+            const QString& details = {})
+        : headline(headline), reason(reason), remedy(remedy), details(details) {}
+
+    QString headline;
+    QString reason; // why, naming what was refused; may be empty
+    QString remedy; // what to do about it; may be empty
+    QString details;
+
+    // The reason and the way forward, each on a line of its own; empty when both are.
+    QString explanation() const;
+};
