@@ -9,6 +9,7 @@
 #include "files/RouteImport.h"
 #include "geometry/RouteMeasurement.h"
 #include "route/CellNumber.h"
+#include "route/DeviceRules.h"
 #include "route/DeviceText.h"
 #include "route/Messages.h"
 #include "route/RouteState.h"
@@ -188,7 +189,7 @@ Options parse(const QStringList& args) {
     if (parser.isSet(name))
         o.name = parser.value(name);
     if (parser.isSet(icon))
-        o.icon = integer(icon, 0, 44);
+        o.icon = integer(icon, 0, IconCount - 1);
     o.nameMacro = parser.isSet(nameMacro);
     o.iconMacro = parser.isSet(iconMacro);
     o.listRoutes = parser.isSet(routes);

@@ -4,14 +4,15 @@
 // overview all draw their icons from this one picture.
 #pragma once
 
+#include "route/DeviceRules.h"
+
 #include <QImage>
 #include <QRect>
 #include <QStringList>
 
 class QPainter;
 
-// Icons 0 to 44; the icon list's entry k is icon k.
-constexpr int IconCount = 45;
+// The icon list's entry k is icon k, for k below IconCount.
 
 // A plain value: build it once and hand it (or its image) to whoever draws icons.
 class IconSheet {

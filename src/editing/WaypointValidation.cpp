@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editing/WaypointValidation.h"
 
+#include "route/DeviceRules.h"
 #include "route/Messages.h"
 
 #include <QLocale>
 
 namespace {
-
-constexpr int MaxNameLength = 6;
 
 bool isDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
@@ -70,7 +69,7 @@ QString checkCoordinate(const QString& raw, const CoordinateRule& rule) {
 
 QString ValidateWaypointInput(const QString& name, const QString& lat, const QString& lon) {
     const QString trimmedName = TrimControl(name);
-    if (trimmedName.size() > MaxNameLength)
+    if (trimmedName.size() > MaxWaypointNameLength)
         return Message::text(Message::NameLength);
     for (const QChar c : trimmedName) {
         if (!IsDeviceNameCharacter(c))

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/RouteFileReader.h"
 
+#include "route/DeviceRules.h"
 #include "route/RouteState.h"
 #include "route/RouteTable.h"
 
@@ -15,7 +16,6 @@
 namespace {
 
 const int RouteTableColumns = 22;
-const int RouteNameLength = 12;
 
 QString fieldText(const QList<QByteArray>& fields, int index) {
     return index < fields.size() ? QString::fromLatin1(fields.at(index)) : QString();
@@ -249,7 +249,7 @@ bool ParseRouteFile(const QByteArray& bytes, ParsedRoute& route, QString* reason
         if (span.kind == LineKind::Route) {
             route.routeLine = piece;
             route.hasRouteName = fields.size() > 2;
-            route.routeName = fieldText(fields, 2).left(RouteNameLength);
+            route.routeName = fieldText(fields, 2).left(MaxRouteNameLength);
             continue;
         }
         route.waypointLines.append(piece);

@@ -18,6 +18,7 @@
 #pragma once
 
 #include "files/RouteList.h"
+#include "route/DeviceRules.h"
 
 #include <QByteArray>
 #include <QList>
@@ -38,9 +39,6 @@ enum class ReadWholeFileResult {
 
 // A route file may have at most this many bytes; a larger one is refused.
 constexpr qint64 MaxRouteFileBytes = 4194304;
-// The device holds at most this many waypoints; a longer route is refused unless the caller
-// asks for more (to have it fitted afterwards).
-constexpr int MaxRouteWaypoints = 124;
 
 // Why the file at `path` cannot be read, in a sentence naming it, or the empty text when it
 // is a regular file that can be opened for reading. Checked before any open, so a fifo or

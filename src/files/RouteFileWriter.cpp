@@ -3,6 +3,7 @@
 #include "files/RouteFileReader.h"
 #include "files/SaveTarget.h"
 
+#include "route/DeviceRules.h"
 #include "route/DeviceText.h"
 #include "route/Messages.h"
 #include "route/RouteState.h"
@@ -17,8 +18,6 @@
 #include <utility>
 
 namespace {
-
-const int MaxRouteNameLength = 12;
 
 // Composes a line anew from its fields, with the given fields replaced. A field is
 // replaced only where a comma follows it: the last field carries the line end and is

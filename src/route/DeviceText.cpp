@@ -15,11 +15,6 @@ QString TrimControl(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-bool IsDeviceNameCharacter(QChar c) {
-    const char16_t u = c.unicode();
-    return u == ' ' || (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z');
-}
-
 QString DisplayText(const QString& cell) {
     // Windows-1252 at 0x80..0x9F; 0 marks the five undefined bytes, kept as they are.
     static constexpr char16_t C1[32] = {
@@ -35,20 +30,6 @@ QString DisplayText(const QString& cell) {
     return shown;
 }
 
-namespace {
-
-bool fitsDevice(const QString& name) {
-    if (name.size() > 6)
-        return false;
-    for (const QChar c : name) {
-        if (!IsDeviceNameCharacter(c))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
 QString DeviceNameWarning(const RouteTable& table, int waypointCount) {
     // A handful of names is enough to recognise the problem; the count says the rest.
     constexpr int NamesShown = 3;
@@ -56,7 +37,7 @@ QString DeviceNameWarning(const RouteTable& table, int waypointCount) {
     QStringList shown;
     for (int row = 1; row <= waypointCount; ++row) {
         const QString name = table.cell(RouteTable::ColName, row);
-        if (fitsDevice(name))
+        if (FitsDeviceName(name))
             continue;
         if (++misfits <= NamesShown)
             shown << DisplayText(name);

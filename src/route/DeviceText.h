@@ -3,6 +3,8 @@
 // check and the route name check.
 #pragma once
 
+#include "route/DeviceRules.h"
+
 #include <QChar>
 #include <QString>
 
@@ -11,9 +13,6 @@ class RouteTable;
 // The text without the characters of code 32 or less (blank and control characters) at
 // either end. Names are checked, and stored, this way.
 QString TrimControl(const QString& text);
-
-// Blank, 0 to 9, A to Z or a to z: the characters a device name may hold.
-bool IsDeviceNameCharacter(QChar c);
 
 // A cell's text as a person should see it. Cells hold the file's bytes as Latin-1, which
 // keeps every byte; the converter writes route files in Windows-1252, whose bytes 0x80 to
