@@ -218,7 +218,7 @@ void RefreshRouteLibrary(benchmark::State& state, const BenchFiles& files) {
     QImage image(RouteOverview::PictureWidth, RouteOverview::PictureHeight, QImage::Format_RGB32);
     int row = 1;
     for (auto _ : state) {
-        const Measurement measured = measurement.measure(table, 124, 0);
+        const Measurement measured = measurement.measure(table, 124, Unit::Km);
         overview.DrawRouteOverview(image, measured.points, 124, row, table, drawIcon);
         benchmark::DoNotOptimize(image.constBits());
         row = row % 124 + 1;
@@ -257,7 +257,7 @@ void MeasureRoute(benchmark::State& state) {
     TakeOverRoute(std::move(parsed), quint32(bytes.size()), table, routeName, route);
     RouteMeasurement measurement;
     for (auto _ : state) {
-        Measurement measured = measurement.measure(table, n, 0);
+        Measurement measured = measurement.measure(table, n, Unit::Km);
         benchmark::DoNotOptimize(measured.points.data());
     }
     state.SetComplexityN(n);

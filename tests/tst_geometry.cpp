@@ -38,7 +38,7 @@ struct Measured {
     RouteTable table;
     RouteMeasurement m;
     Measurement r;
-    Measured(Route route, int unit) {
+    Measured(Route route, Unit unit) {
         const int n = int(route.size());
         route.append({47.5, 8.5});
         table.setRowCount(n + 2);
@@ -190,23 +190,22 @@ private slots:
         QFETCH(MeasureCase, c);
         const int n = int(c.route.size());
         if (c.label.isEmpty()) {
-            const Measured t(c.route, 0);
+            const Measured t(c.route, Unit::Km);
             const double worst = WorstLegError(t, c.route);
             QVERIFY2(worst < 0.002, qPrintable(QString::number(worst)));
             return;
         }
-        const Measured t(c.route, c.unit);
+        const Measured t(c.route, Unit(c.unit));
         QCOMPARE((QStringList{t.r.countText, t.column(RouteTable::ColLeg),
                               t.column(RouteTable::ColTotal), t.r.routeLengthText}),
                  (QStringList{QString::number(n), c.legs, c.totals, c.label}));
         QCOMPARE(t.r.points.size(), n);
-        // Measured in the other unit and switched: the same texts, but for a count text of 0
-        // or x, and nothing to switch in an empty route.
-        Measured o(c.route, 1 - c.unit);
-        QVERIFY(!o.m.switchUnit(o.table, u"0"_s, c.unit) &&
-                !o.m.switchUnit(o.table, u"x"_s, c.unit));
-        QCOMPARE(o.m.switchUnit(o.table, o.r.countText, c.unit).value_or(c.label), c.label);
-        QCOMPARE(o.column(RouteTable::ColTotal) + QString::number(o.m.displayedUnit()),
+        // Measured in the other unit and switched: the same texts, but for a count of 0, and
+        // nothing to switch in an empty route.
+        Measured o(c.route, Unit(1 - c.unit));
+        QVERIFY(!o.m.switchUnit(o.table, 0, Unit(c.unit)));
+        QCOMPARE(o.m.switchUnit(o.table, n, Unit(c.unit)).value_or(c.label), c.label);
+        QCOMPARE(o.column(RouteTable::ColTotal) + QString::number(int(o.m.displayedUnit())),
                  c.totals + QString::number(n ? c.unit : 1 - c.unit));
     }
 

@@ -140,8 +140,8 @@ void TForm1::setDialogs(Dialogs* dialogs) {
     m_dialogs = dialogs ? dialogs : m_ownDialogs.get();
 }
 
-int TForm1::unitIndex() const {
-    return m_unitButtons->checkedId();
+Unit TForm1::unit() const {
+    return m_unitButtons->checkedId() == 0 ? Unit::Km : Unit::Mile;
 }
 
 void TForm1::createTopBar() {
@@ -615,9 +615,8 @@ bool TForm1::confirmReplacing(const QString& path) {
 }
 
 void TForm1::RadioGroup_unitClick() {
-    // The count comes from the Total Points field, as the measurement last wrote it.
     if (const auto length =
-            m_measurement.switchUnit(*m_table, Label_total_wpt->text(), unitIndex()))
+            m_measurement.switchUnit(*m_table, int(m_measuredPoints.size()), unit()))
         Label_route_len->setText(*length);
 }
 
@@ -627,7 +626,7 @@ void TForm1::RefreshRoute(int row) {
 }
 
 void TForm1::measureRoute() {
-    Measurement measured = m_measurement.measure(*m_table, m_state.waypointCount(), unitIndex());
+    Measurement measured = m_measurement.measure(*m_table, m_state.waypointCount(), unit());
     Label_route_len->setText(measured.routeLengthText);
     Label_total_wpt->setText(measured.countText);
     m_measuredPoints = std::move(measured.points);

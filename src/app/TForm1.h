@@ -57,8 +57,8 @@ public:
 
     RouteTable& routeTable() { return *m_table; }
     const RouteState& routeState() const { return m_state; }
-    // The unit chosen: 0 km, 1 mile.
-    int unitIndex() const;
+    // The unit chosen in the Unit group.
+    Unit unit() const;
 
     template <class T> T* control(const QString& name) const { return findChild<T*>(name); }
 

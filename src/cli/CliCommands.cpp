@@ -72,14 +72,11 @@ const char* const Help =
     "      rv58route-cli convert walk.rte -o WALK.rte --name '' --name-macro --icon 1 "
     "--icon-macro\n";
 
-const int KmIndex = 0;
-const int MileIndex = 1;
-
 struct Options {
     QString command;
     QString input;
-    QString output;            // "-" is standard output
-    int unitIndex = MileIndex; // the window starts in miles
+    QString output;         // "-" is standard output
+    Unit unit = Unit::Mile; // as the window starts
     bool json = false;
     std::optional<QString> routeName;
     std::optional<int> row;
@@ -173,9 +170,9 @@ Options parse(const QStringList& args) {
     if (parser.isSet(unit)) {
         const QString value = parser.value(unit);
         if (value == QLatin1String("km"))
-            o.unitIndex = KmIndex;
+            o.unit = Unit::Km;
         else if (value == QLatin1String("mile"))
-            o.unitIndex = MileIndex;
+            o.unit = Unit::Mile;
         else
             throw UsageError{QStringLiteral("--unit takes km or mile")};
     }
@@ -274,7 +271,7 @@ void load(const Options& o, LoadedRoute& route, QTextStream& err) {
     if (!loader.fitReport().isEmpty())
         err << loader.fitReport() << Qt::endl;
     loader.takeOver(route.table, route.routeName, route.state);
-    route.shown = route.measurement.measure(route.table, route.state.waypointCount(), o.unitIndex);
+    route.shown = route.measurement.measure(route.table, route.state.waypointCount(), o.unit);
 }
 
 // A cell as a terminal should show it: Windows-1252 characters as such, and line ends,
@@ -368,7 +365,7 @@ void printJson(const Options& o, const LoadedRoute& route, QTextStream& out) {
     root.insert(QLatin1String("route_name"), DisplayText(route.routeName));
     root.insert(QLatin1String("waypoint_count"), route.state.waypointCount());
     root.insert(QLatin1String("unit"),
-                o.unitIndex == KmIndex ? QLatin1String("km") : QLatin1String("mile"));
+                o.unit == Unit::Km ? QLatin1String("km") : QLatin1String("mile"));
     root.insert(QLatin1String("route_length"), route.shown.routeLengthText);
     root.insert(QLatin1String("waypoints"), waypoints);
     out << QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Compact)) << '\n';

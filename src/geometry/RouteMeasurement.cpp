@@ -2,7 +2,6 @@
 #include "geometry/RouteMeasurement.h"
 
 #include "geometry/Utm.h"
-#include "route/CellNumber.h"
 #include "route/RouteTable.h"
 
 #include <QByteArray>
@@ -35,12 +34,8 @@ template <class Int> Int TruncateTo(double value) {
     return static_cast<Int>(t);
 }
 
-quint8 UnitFlag(int unitIndex) {
-    return unitIndex == 0 ? 0 : 1;
-}
-
-double UnitFactor(quint8 unit) {
-    return unit == 0 ? 1.0 : MetresToMilliMiles;
+double UnitFactor(Unit unit) {
+    return unit == Unit::Km ? 1.0 : MetresToMilliMiles;
 }
 
 } // namespace
@@ -91,9 +86,8 @@ QString FormatDistance(double value) {
     return text;
 }
 
-QString FormatRouteLength(double metres, int unitIndex) {
-    const quint8 unit = UnitFlag(unitIndex);
-    const QString unitName = unit == 0 ? QStringLiteral("km") : QStringLiteral("miles");
+QString FormatRouteLength(double metres, Unit unit) {
+    const QString unitName = unit == Unit::Km ? QStringLiteral("km") : QStringLiteral("miles");
     return FormatDistance(metres * UnitFactor(unit)) + unitName;
 }
 
@@ -168,9 +162,8 @@ double MeasureRouteLength(const QVector<double>& lats, const QVector<double>& lo
     return length;
 }
 
-Measurement RouteMeasurement::measure(RouteTable& table, int waypointCount, int unitIndex) {
+Measurement RouteMeasurement::measure(RouteTable& table, int waypointCount, Unit unit) {
     const int n = qBound(0, waypointCount, int(MaxWaypoints));
-    const quint8 unit = UnitFlag(unitIndex);
     const double factor = UnitFactor(unit);
 
     QVector<double> lats(n);
@@ -198,13 +191,8 @@ Measurement RouteMeasurement::measure(RouteTable& table, int waypointCount, int 
     return result;
 }
 
-std::optional<QString> RouteMeasurement::switchUnit(RouteTable& table, const QString& countText,
-                                                    int unitIndex) {
-    int count = 0;
-    if (!ParseDecimalInteger(countText, count) || count <= 0)
-        return std::nullopt;
-    const quint8 unit = UnitFlag(unitIndex);
-    if (unit == DisplayedUnit)
+std::optional<QString> RouteMeasurement::switchUnit(RouteTable& table, int count, Unit unit) {
+    if (count <= 0 || unit == DisplayedUnit)
         return std::nullopt;
 
     // The same doubles summed in the same order as the measurement, so the totals are the

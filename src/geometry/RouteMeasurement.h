@@ -13,6 +13,9 @@
 
 class RouteTable;
 
+// The unit distances are shown in; the window starts in miles.
+enum class Unit { Km = 0, Mile = 1 };
+
 // 1/1.609344: applied to metres it gives thousandths of a mile.
 constexpr double MetresToMilliMiles = 0.621371192237334;
 
@@ -22,8 +25,8 @@ double ParseLeadingNumber(const QString& text);
 
 // value (metres, or thousandths of a mile) as "%d.%02d", truncated, never rounded.
 QString FormatDistance(double value);
-// The route length label: "%d.%02dkm" for unit index 0, "%d.%02dmiles" for any other.
-QString FormatRouteLength(double metres, int unitIndex);
+// The route length label: "%d.%02dkm" or "%d.%02dmiles".
+QString FormatRouteLength(double metres, Unit unit);
 
 // The length in metres of a route of any number of points, measured as the table is.
 double MeasureRouteLength(const QVector<double>& lats, const QVector<double>& lons);
@@ -40,22 +43,22 @@ public:
     static constexpr int MaxWaypoints = 128;
 
     // Measures table rows 1..waypointCount and writes the "Leg Dist." and "Total Dist."
-    // cells of rows 2..n in the unit of unitIndex (0 km, anything else miles).
-    Measurement measure(RouteTable& table, int waypointCount, int unitIndex);
+    // cells of rows 2..n in `unit`.
+    Measurement measure(RouteTable& table, int waypointCount, Unit unit);
 
-    // Reformats the stored legs in another unit without measuring again. countText is the
-    // Total Points field's text. Returns the new route length text, or nothing when nothing
+    // Reformats the stored legs of the `count` waypoints last measured in another unit,
+    // without measuring again. Returns the new route length text, or nothing when nothing
     // changes (the count is 0 or the unit is the one already shown).
-    std::optional<QString> switchUnit(RouteTable& table, const QString& countText, int unitIndex);
+    std::optional<QString> switchUnit(RouteTable& table, int count, Unit unit);
 
     double legDistance(int i) const;
     double routeLength() const { return RouteLength; }
-    // 0 km, 1 miles: the unit the distance cells and the label were last written in.
-    quint8 displayedUnit() const { return DisplayedUnit; }
+    // The unit the distance cells and the label were last written in.
+    Unit displayedUnit() const { return DisplayedUnit; }
 
 private:
     // Entry i is the leg that ends at waypoint i (table row i + 1); entry 0 stays 0.
     std::array<double, MaxWaypoints> LegDistances{};
     double RouteLength = 0;
-    quint8 DisplayedUnit = 1; // the window starts in miles
+    Unit DisplayedUnit = Unit::Mile;
 };
