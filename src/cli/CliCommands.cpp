@@ -264,37 +264,13 @@ void load(const Options& o, LoadedRoute& route, QTextStream& err) {
     } catch (Failure& f) {
         if (!o.fit && o.route <= route.routes.size() &&
             route.routes.at(o.route - 1).points > MaxRouteWaypoints)
-            f.refusal.remedy = QStringLiteral("--fit reduces it to %1 points along its shape.")
-                                   .arg(MaxRouteWaypoints);
+            f.refusal.remedy = WayForward(Cause::RouteTooLong, Audience::CommandLine);
         throw;
     }
     if (!loader.fitReport().isEmpty())
         err << loader.fitReport() << Qt::endl;
     loader.takeOver(route.table, route.routeName, route.state);
     route.shown = route.measurement.measure(route.table, route.state.waypointCount(), o.unit);
-}
-
-// A cell as a terminal should show it: Windows-1252 characters as such, and line ends,
-// tabs and every other control character as visible escapes, so that no byte of a file can
-// move the cursor or change the terminal's state.
-QString visible(const QString& cell) {
-    const QString shown = DisplayText(cell);
-    QString text;
-    text.reserve(shown.size());
-    for (const QChar c : shown) {
-        const char16_t u = c.unicode();
-        if (u == '\r')
-            text += QLatin1String("\\r");
-        else if (u == '\n')
-            text += QLatin1String("\\n");
-        else if (u == '\t')
-            text += QLatin1String("\\t");
-        else if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
-            text += QStringLiteral("\\x%1").arg(unsigned(u), 2, 16, QLatin1Char('0'));
-        else
-            text += c;
-    }
-    return text;
 }
 
 // Rows of cells in columns as wide as their widest cell, two blanks apart.
@@ -318,14 +294,14 @@ void printColumns(const QVector<QStringList>& rows, QTextStream& out) {
 }
 
 void printTable(const LoadedRoute& route, QTextStream& out) {
-    out << "Route Name  " << visible(route.routeName) << '\n';
+    out << "Route Name  " << EscapedText(route.routeName) << '\n';
     out << "Total Points " << route.shown.countText << '\n';
     out << "Total Dist. " << route.shown.routeLengthText << "\n\n";
     QVector<QStringList> rows;
     for (int r = 0; r <= route.state.waypointCount(); ++r) {
         QStringList cells;
         for (int c = 0; c < RouteTable::HeaderColumns; ++c)
-            cells.append(visible(route.table.cell(c, r)));
+            cells.append(EscapedText(route.table.cell(c, r)));
         rows.append(cells);
     }
     printColumns(rows, out);
@@ -346,7 +322,7 @@ void printRoutes(const Options& o, const LoadedRoute& route, QTextStream& out) {
     QVector<QStringList> rows{{QStringLiteral("NO"), QStringLiteral("Name"),
                                QStringLiteral("Points"), QStringLiteral("Kind")}};
     for (const RouteListEntry& entry : route.routes)
-        rows.append({QString::number(entry.number), visible(entry.name),
+        rows.append({QString::number(entry.number), EscapedText(entry.name),
                      QString::number(entry.points), entry.kind});
     printColumns(rows, out);
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/RouteFileReader.h"
 
+#include "files/RouteRecords.h"
+
 #include "route/DeviceRules.h"
 #include "route/RouteState.h"
 #include "route/RouteTable.h"
@@ -19,47 +21,6 @@ const int RouteTableColumns = 22;
 
 QString fieldText(const QList<QByteArray>& fields, int index) {
     return index < fields.size() ? QString::fromLatin1(fields.at(index)) : QString();
-}
-
-enum class LineKind { Other, Route, Waypoint };
-
-// A record line's field 0 is exactly "R" or "W": its second character is a comma.
-LineKind kindOf(const char* line, qsizetype length) {
-    if (length < 2 || line[1] != ',')
-        return LineKind::Other;
-    if (line[0] == 'R')
-        return LineKind::Route;
-    if (line[0] == 'W')
-        return LineKind::Waypoint;
-    return LineKind::Other;
-}
-
-// Goes once over the lines of a file: each runs up to and including its LF, the last one to
-// the end of the file with or without an LF. `visit` gets the line's place, its kind and the
-// route it belongs to: 0 for the header ahead of the first record line, then from 1, each R
-// line starting the next route, except that the first R line also takes the W lines that
-// stand ahead of it. Only places are passed: most lines of a large file are no record, and
-// copying each of them would cost an allocation per line.
-template <class Visit> int scanLines(const QByteArray& bytes, Visit visit) {
-    const char* data = bytes.constData();
-    const qsizetype size = bytes.size();
-    int route = 0;
-    bool routeHasRouteLine = false;
-    for (qsizetype start = 0; start < size;) {
-        const void* lf = std::memchr(data + start, '\n', size_t(size - start));
-        const qsizetype end = lf ? static_cast<const char*>(lf) - data + 1 : size;
-        const LineKind kind = kindOf(data + start, end - start);
-        if (kind == LineKind::Route) {
-            if (route == 0 || routeHasRouteLine)
-                ++route;
-            routeHasRouteLine = true;
-        } else if (kind == LineKind::Waypoint && route == 0) {
-            route = 1;
-        }
-        visit(start, end - start, kind, route);
-        start = end;
-    }
-    return route;
 }
 
 // The text of a field without the line end that a last field carries.
@@ -179,7 +140,7 @@ bool ListRoutes(const QByteArray& bytes, QList<RouteListEntry>& routes, QString*
     const QString unusable = checkWholeFile(bytes);
     if (!unusable.isEmpty())
         return refuse(reason, unusable);
-    scanLines(bytes, [&](qsizetype start, qsizetype length, LineKind kind, int number) {
+    ScanRouteLines(bytes, [&](qsizetype start, qsizetype length, LineKind kind, int number) {
         if (kind == LineKind::Other)
             return;
         if (number > routes.size()) {
@@ -216,7 +177,7 @@ bool ParseRouteFile(const QByteArray& bytes, ParsedRoute& route, QString* reason
     QList<Span> own; // the chosen route's lines, collected up to the waypoint limit
     int waypoints = 0;
     const int routes =
-        scanLines(bytes, [&](qsizetype start, qsizetype length, LineKind kind, int in) {
+        ScanRouteLines(bytes, [&](qsizetype start, qsizetype length, LineKind kind, int in) {
             if (in == 0) {
                 headerEnd = start + length;
                 ++headerLines;

@@ -30,6 +30,26 @@ QString DisplayText(const QString& cell) {
     return shown;
 }
 
+QString EscapedText(const QString& cell) {
+    const QString shown = DisplayText(cell);
+    QString text;
+    text.reserve(shown.size());
+    for (const QChar c : shown) {
+        const char16_t u = c.unicode();
+        if (u == '\r')
+            text += QLatin1String("\\r");
+        else if (u == '\n')
+            text += QLatin1String("\\n");
+        else if (u == '\t')
+            text += QLatin1String("\\t");
+        else if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+            text += QStringLiteral("\\x%1").arg(unsigned(u), 2, 16, QLatin1Char('0'));
+        else
+            text += c;
+    }
+    return text;
+}
+
 QString DeviceNameWarning(const RouteTable& table, int waypointCount) {
     // A handful of names is enough to recognise the problem; the count says the rest.
     constexpr int NamesShown = 3;

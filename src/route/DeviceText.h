@@ -20,6 +20,11 @@ QString TrimControl(const QString& text);
 // five bytes Windows-1252 leaves undefined, and every other character, stay as they are.
 QString DisplayText(const QString& cell);
 
+// A cell, or any text, as a terminal or a message should show it: as DisplayText, with line
+// ends, tabs and every other control character as visible escapes ("\\r", "\\x1b"), so that
+// no byte of a file can move the cursor or change a terminal's state.
+QString EscapedText(const QString& text);
+
 // The warning to give before a route is saved whose waypoint names the device will not take
 // (more than 6 characters, or a character other than those above), among table rows 1 to
 // waypointCount: how many there are and the first few of them, shown as DisplayText. Empty

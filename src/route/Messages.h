@@ -35,6 +35,23 @@ inline QString text(const char* latin1) {
 // fields; a person at the command line gives options.
 enum class Audience { Window, CommandLine };
 
+// What a refusal is about, where the way forward depends on it.
+enum class Cause {
+    Other,            // the reason says it all
+    UnknownFileType,  // neither .gpx nor .rte
+    ConverterMissing, // GPSBabel could not be started
+    RouteTooLong,     // more waypoints than the device holds, not reduced
+    RouteName,        // a route name the device does not take
+};
+
+// The way forward for `cause`, told to `audience`; empty for Cause::Other.
+QString WayForward(Cause cause, Audience audience);
+
+// A text from a file or the user quoted in a message: control characters as visible escapes
+// (as EscapedText), and cut to 60 characters with "…" so that a field of thousands of
+// characters does not bury the message.
+QString Quoted(const QString& text);
+
 // A problem that stopped an operation, as it is shown: the headline first, then the reason
 // and the way forward as plain sentences under it, and last the converter's own output,
 // which only the curious read (behind Show Details in the window).
@@ -48,6 +65,7 @@ struct Refusal {
     QString reason; // why, naming what was refused; may be empty
     QString remedy; // what to do about it; may be empty
     QString details;
+    Cause cause = Cause::Other;
 
     // The reason and the way forward, each on a line of its own; empty when both are.
     QString explanation() const;
