@@ -117,7 +117,9 @@ private slots:
 
         const QString conversion = "GPX-RTE conversion failed, rte file not found.";
         const QString format = "Route File Format Error!";
-        row("other extension after .gpx", "trip.gpx.txt", "<gpx/>", "Unknow file type error.");
+        row("other extension after .gpx", "trip.gpx.txt", "<gpx/>", "Unknow file type error.",
+            "^trip\\.gpx\\.txt is neither a GPX file \\(\\.gpx\\) nor a route file "
+            "\\(\\.rte\\)\\.$");
         row("no route in GPX", RV58_TEST_DATA "/no_route.gpx", {}, conversion,
             "^The GPX file holds no route or track\\.$");
         row("converter not on PATH", RV58_TEST_DATA "/mixed.gpx", {}, conversion,

@@ -226,6 +226,13 @@ struct Interrupted {
     int status;
 };
 
+// A refusal as the command line shows it: the way forward is the one for its options.
+Failure commandLineFailure(Refusal refusal) {
+    if (refusal.remedy.isEmpty())
+        refusal.remedy = WayForward(refusal.cause, Audience::CommandLine);
+    return Failure{refusal};
+}
+
 // Runs one step of the load to its end. Ctrl+C or SIGTERM meanwhile ends the converter and
 // removes its folder before the program stops.
 void runStep(RouteLoader& loader, const std::function<void()>& step) {
@@ -240,7 +247,7 @@ void runStep(RouteLoader& loader, const std::function<void()>& step) {
     if (interrupted)
         throw Interrupted{*interrupted};
     if (loader.stage() == RouteLoader::Stage::Failed)
-        throw Failure{loader.outcome().refusal};
+        throw commandLineFailure(loader.outcome().refusal);
 }
 
 // Load Route: the file's routes; with --routes the list is all, otherwise the chosen route
@@ -259,14 +266,7 @@ void load(const Options& o, LoadedRoute& route, QTextStream& err) {
                                         "--routes lists them")
                              .arg(o.route)
                              .arg(route.routes.size())};
-    try {
-        runStep(loader, [&] { loader.choose(o.route, o.fit); });
-    } catch (Failure& f) {
-        if (!o.fit && o.route <= route.routes.size() &&
-            route.routes.at(o.route - 1).points > MaxRouteWaypoints)
-            f.refusal.remedy = WayForward(Cause::RouteTooLong, Audience::CommandLine);
-        throw;
-    }
+    runStep(loader, [&] { loader.choose(o.route, o.fit); });
     if (!loader.fitReport().isEmpty())
         err << loader.fitReport() << Qt::endl;
     loader.takeOver(route.table, route.routeName, route.state);

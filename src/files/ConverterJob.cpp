@@ -115,6 +115,7 @@ void ConverterJob::begin(Work work) {
     m_status = Status::Running;
     m_reason.clear();
     m_errorText.clear();
+    m_converterMissing = false;
     m_routeFile.clear();
     m_gpxRouteCount = 0;
     m_keptWaypoints.clear();
@@ -172,6 +173,7 @@ void ConverterJob::onProcessError(QProcess::ProcessError error) {
     if (m_status != Status::Running || error != QProcess::FailedToStart)
         return;
     m_timer.stop();
+    m_converterMissing = true;
     fail(QStringLiteral("%1 could not be started: %2")
              .arg(m_converter.program(), m_process.errorString()));
 }

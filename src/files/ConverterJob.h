@@ -48,6 +48,8 @@ public:
     // it printed any.
     QString reason() const { return m_reason; }
     QString errorOutput() const { return m_errorText; }
+    // True when the job failed because the converter could not be started at all.
+    bool converterMissing() const { return m_converterMissing; }
     // The converted route file: the GPX routes' lines first, then the tracks' lines.
     QByteArray routeFile() const { return m_routeFile; }
     // How many of the route file's routes are GPX routes; the ones after are tracks.
@@ -93,6 +95,7 @@ private:
     Status m_status = Status::Idle;
     QString m_reason;
     QString m_errorText;
+    bool m_converterMissing = false;
     QByteArray m_routeFile;
     int m_gpxRouteCount = 0;
     QList<int> m_keptWaypoints;

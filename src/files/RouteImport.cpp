@@ -102,7 +102,10 @@ void RouteLoader::open(const QString& path) {
     m_stage = Stage::Listing;
     switch (FileTypeOf(path)) {
     case RouteFileType::Unknown:
-        fail(UnknownTypeText, QString());
+        fail(UnknownTypeText, QStringLiteral("%1 is neither a GPX file (.gpx) nor a route file "
+                                             "(.rte).")
+                                  .arg(Quoted(QFileInfo(path).fileName())));
+        m_outcome.refusal.cause = Cause::UnknownFileType;
         return;
     case RouteFileType::Rte: {
         QByteArray bytes;
@@ -137,6 +140,8 @@ bool RouteLoader::jobSucceeded(const char* failure) {
         return false;
     default:
         fail(failure, m_job.reason(), m_job.errorOutput());
+        if (m_job.converterMissing())
+            m_outcome.refusal.cause = Cause::ConverterMissing;
         return false;
     }
 }
@@ -170,6 +175,8 @@ void RouteLoader::choose(int number, bool fit) {
     if (!tooLong || !fit) {
         if (!ParseRouteFile(m_bytes, m_route, &reason, number)) {
             fail(FormatErrorText, reason);
+            if (tooLong)
+                m_outcome.refusal.cause = Cause::RouteTooLong;
             return;
         }
         finishLater(Stage::Ready);
