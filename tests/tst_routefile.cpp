@@ -122,6 +122,8 @@ void TestRouteFile::readsOrRefusesAndWritesBack_data() {
         {header() + routeLine("X") + wpt(1, "A", " -34.445850 ", "+8.5") +
              wpt(2, "B", "-.5", "5.") + wpt(3, "C", "90", "-180") + "W,1,,4,D,-90.0,180\r\n",
          1, 4, 9, "D"});
+    row("whole numbers, tabs, form feeds and a minus zero",
+        {header() + routeLine("X") + wpt(1, "A", "\t47\f", "\v-0 "), 1, 1, 6, "A"});
     row("three routes, the middle", {three, 3, 3, 8, "WP3", header() + route(3, "TWO"), 2});
     row("three routes, the last", {three, 3, 4, 9, "WP4", header() + route(4), 3});
     row("a long route is taken whole when asked",
@@ -153,6 +155,11 @@ void TestRouteFile::readsOrRefusesAndWritesBack_data() {
         {third("1", "-180.5"), 1, -1, 0,
          "Waypoint 3 has the longitude \"-180.5\", not a number from -180 to 180."});
     row("an exponent", {third("1e1"), 1, -1, 0, "latitude"});
+    row("two points", {third("1.2.3"), 1, -1, 0, "latitude \"1.2.3\""});
+    row("a sign and a point alone", {third("-."), 1, -1, 0, "latitude \"-.\""});
+    row("two signs", {third("+-1"), 1, -1, 0, "latitude \"+-1\""});
+    row("so small it rounds to zero",
+        {third("0." + QByteArray(400, '0') + "1"), 1, -1, 0, "latitude \"0.000"});
     row("no longitude", {routeFile(2) + "W,1,,3,X,1\r\n", 1, -1, 0, "longitude \"\""});
 }
 
