@@ -7,6 +7,7 @@
 #include "editing/SequenceCode.h"
 #include "editing/WaypointEditor.h"
 #include "editing/WaypointValidation.h"
+#include "files/RouteFileWriter.h"
 #include "route/CellNumber.h"
 #include "route/DeviceText.h"
 #include "route/RouteTable.h"

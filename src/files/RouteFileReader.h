@@ -87,10 +87,3 @@ void TakeOverRoute(ParsedRoute&& route, quint32 fileSize, RouteTable& table, QSt
 // when given, tells a file that could not be read at all from one that was read.
 bool ReadRouteBytes(const QString& path, QByteArray& bytes, QString* reason = nullptr,
                     ReadWholeFileResult* read = nullptr);
-
-// Reads the file into the table, the route name and the route state. On false nothing of
-// the three has changed; `reason`, when given, says why, and `read`, when given, tells a
-// file that could not be read at all from one that was read and refused.
-bool ReadRouteFile(const QString& path, RouteTable& table, QString& routeName, RouteState& state,
-                   QString* reason = nullptr, ReadWholeFileResult* read = nullptr, int number = 1,
-                   int maxWaypoints = MaxRouteWaypoints);
