@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 using namespace fixtures;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -177,6 +178,15 @@ void TestRouteFile::readsOrRefusesAndWritesBack_data() {
     row("two signs", {third("+-1"), 1, -1, 0, "latitude \"+-1\""});
     row("so small it rounds to zero",
         {third("0." + QByteArray(400, '0') + "1"), 1, -1, 0, "latitude \"0.000"});
+    // A field is quoted with its control characters visible and cut to 60 characters.
+    row("a 5,000-digit latitude",
+        {third(QByteArray(5000, '9')), 1, -1, 0,
+         u"Waypoint 3 has the latitude \"%1\u2026\", not a number from -90 to 90."_s.arg(
+             QString(60, u'9'))});
+    row("an ESC byte in the latitude", {third("4\0337"), 1, -1, 0, "latitude \"4\\x1b7\""});
+    row("lines that end in CR alone",
+        {routeFile(3, "\r"), -1, -1, 0,
+         "The lines end in CR alone; route files end their lines in LF or CR LF."});
     row("no longitude", {routeFile(2) + "W,1,,3,X,1\r\n", 1, -1, 0, "longitude \"\""});
 }
 

@@ -72,6 +72,11 @@ QString checkWholeFile(const QByteArray& bytes) {
         QByteArrayView(bytes).first(firstEnd < 0 ? bytes.size() : firstEnd);
     if (!firstLine.contains("OziExplorer Route"))
         return QStringLiteral("The first line does not name an OziExplorer route file.");
+    // Lines that end in CR alone would all be one header line: a route without waypoints.
+    const qsizetype cr = firstLine.indexOf('\r');
+    if (cr >= 0 && cr < firstLine.size() - 1)
+        return QStringLiteral("The lines end in CR alone; route files end their lines in LF or "
+                              "CR LF.");
     return QString();
 }
 
@@ -133,7 +138,7 @@ QString checkCoordinates(const QList<QByteArray>& fields, int row) {
         if (!isCoordinate(field, c.limit))
             return QStringLiteral("Waypoint %1 has the %2 \"%3\", not a number from -%4 to %4.")
                 .arg(QString::number(row), QLatin1String(c.what),
-                     QString::fromLatin1(withoutLineEnd(field)), QString::number(c.limit));
+                     Quoted(QString::fromLatin1(withoutLineEnd(field))), QString::number(c.limit));
     }
     return QString();
 }

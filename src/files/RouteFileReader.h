@@ -69,7 +69,8 @@ struct ParsedRoute {
 
 // The routes a file holds, in file order: each R line with the W lines up to the next R line;
 // W lines ahead of the first R line belong to route 1. Refuses only what makes the whole file
-// unusable (size, NUL byte, header); a file without any record line lists no route.
+// unusable (size, NUL byte, header, lines that end in CR alone); a file without any record line
+// lists no route.
 bool ListRoutes(const QByteArray& bytes, QList<RouteListEntry>& routes, QString* reason = nullptr);
 
 // Takes route `number` (from 1) of a whole file's bytes: the header (every line ahead of the
