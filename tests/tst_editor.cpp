@@ -77,7 +77,7 @@ private slots:
             {"", "", "179.1234567", "Length Longitude"}, {"", "", "12a", "Char Longitude"},
             {"", "", "1234567890", "Range Longitude"}, {"A-B", "91", "", "Char Name"},
             {"", "91", "181", "Range Latitude"},      {"", "-90.", "+.5", ""},
-            {"", "090.00001", "", "Range Latitude"},  {"", "", "1e1", "Char Longitude"}};
+            {"", "090.00001", "", "Range Latitude"},  {"", "", "e1", "Char Longitude"}};
         // clang-format on
         for (const auto& r : rows) {
             const QStringList rule = QString::fromLatin1(r[3]).split(QLatin1Char(' '));

@@ -155,6 +155,8 @@ void TestRouteFile::readsOrRefusesAndWritesBack_data() {
     row("header in lower case", {"oziexplorer route\n1\n2\n3\n", -1, -1, 0, "OziExplorer"});
     row("NUL byte",
         {routeFile(1) + wpt(2, QByteArray("AB\0CD", 5)), -1, -1, 0, "Line 7 holds a NUL byte."});
+    row("NUL as the first byte",
+        {QByteArray("\0OziExplorer Route\n", 19), -1, -1, 0, "Line 1 holds a NUL byte."});
     row("4 MiB and a byte",
         {full + "\n", -1, -1, 0,
          "The file has 4,194,305 bytes, more than the 4,194,304 a route file may have."});
@@ -292,6 +294,11 @@ void TestRouteFile::writesEditedFieldsOnly() {
     // A route line that is the file's first line, header mark and all, is renamed too.
     QVERIFY(read("R,1,OziExplorer Route,\r\n"));
     QCOMPARE(RebuildRouteLines(m_state, *m_table, QStringLiteral("Route 1")), "R,1,Route 1,\r\n");
+    // A route line without a name field names no route: the name stays, the line too.
+    QList<RouteListEntry> listed;
+    QVERIFY(read(head + "R,1\r\n") && ListRoutes(head + "R,1\r\n", listed));
+    QCOMPARE(listed.at(0).name + m_routeName, QStringLiteral("OziExplorer "));
+    QCOMPARE(RebuildRouteLines(m_state, *m_table, QStringLiteral("Route 2")), head + "R,1\r\n");
 }
 
 // A save that does not fit leaves the old file as it was and no partial file beside it;
