@@ -204,10 +204,14 @@ void RefreshRouteLibrary(benchmark::State& state, const BenchFiles& files) {
     RouteTable table;
     QString routeName;
     RouteState route;
-    if (!ReadRouteFile(files.rte(124), table, routeName, route) || route.waypointCount() != 124) {
+    QByteArray bytes;
+    ParsedRoute parsed;
+    if (!ReadRouteBytes(files.rte(124), bytes) || !ParseRouteFile(bytes, parsed) ||
+        parsed.rows.size() != 124) {
         SkipWithProblem(state, QStringLiteral("the 124-waypoint route did not load"));
         return;
     }
+    TakeOverRoute(std::move(parsed), quint32(bytes.size()), table, routeName, route);
     const IconSheet sheet;
     const IconPainter drawIcon = [&sheet](QPainter& painter, int icon, const QRect& dest) {
         DrawSheetIcon(painter, sheet.image(), icon, dest);

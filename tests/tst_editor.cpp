@@ -7,6 +7,7 @@
 #include "editing/SequenceCode.h"
 #include "editing/WaypointEditor.h"
 #include "editing/WaypointValidation.h"
+#include "files/RouteFileWriter.h"
 #include "route/CellNumber.h"
 #include "route/DeviceText.h"
 #include "route/RouteTable.h"
@@ -75,7 +76,8 @@ private slots:
             {"", "", "-180.000000", ""},              {"", "", "180.000001", "Range Longitude"},
             {"", "", "179.1234567", "Length Longitude"}, {"", "", "12a", "Char Longitude"},
             {"", "", "1234567890", "Range Longitude"}, {"A-B", "91", "", "Char Name"},
-            {"", "91", "181", "Range Latitude"}};
+            {"", "91", "181", "Range Latitude"},      {"", "-90.", "+.5", ""},
+            {"", "090.00001", "", "Range Latitude"},  {"", "", "e1", "Char Longitude"}};
         // clang-format on
         for (const auto& r : rows) {
             const QStringList rule = QString::fromLatin1(r[3]).split(QLatin1Char(' '));
@@ -118,12 +120,28 @@ private slots:
         const QStringList a = accept.split(QLatin1Char('|'));
         RouteTable table;
         fill(table, 6);
+        QStringList before;
+        for (int row = 0; row < table.rows(); ++row)
+            for (int col = 0; col < table.columns(); ++col)
+                before << table.cell(col, row);
+        QSignalSpy changed(&table, &RouteTable::dataChanged);
+        QSignalSpy header(&table, &RouteTable::headerDataChanged);
         AcceptWaypoint(table, a[0].toInt(), a[1], a[2].toInt(), a[3].toInt(),
                        a[4].contains(QLatin1Char('I')), a[4].contains(QLatin1Char('N')));
         QCOMPARE(column(table, RouteTable::ColName, 6) + "|" +
                      column(table, RouteTable::ColIcon, 6),
                  result);
         QCOMPARE(table.cell(RouteTable::ColName, 0), QStringLiteral("WPT Name"));
+        // The grid repaints what changed: every changed cell is signalled at its own place.
+        QList<QModelIndex> edited, signalled;
+        for (int i = 0; i < before.size(); ++i)
+            if (table.cell(i % table.columns(), i / table.columns()) != before.at(i))
+                edited << table.index(i / table.columns() - 1, i % table.columns());
+        for (const QList<QVariant>& signal : changed)
+            signalled << signal.at(0).toModelIndex() << signal.at(1).toModelIndex();
+        for (const QModelIndex& at : edited)
+            QVERIFY2(signalled.contains(at), qPrintable(QString::number(at.row() + 1)));
+        QCOMPARE(header.count(), 0);
     }
 
     // The name macro numbers on past 99 with a letter for the tens.
@@ -139,12 +157,25 @@ private slots:
         QTest::addColumn<QString>("cell");
         QTest::addColumn<int>("index"); // -2: not a valid integer
         QTest::addColumn<int>("count"); // as the Total Points field reads it
-        const std::tuple<const char*, int, int> rows[] = {
-            {"44", 44, 44},        {"  +7", 7, 7},         {"45", -1, 45},
-            {"300", 44, 44},       {"-1", -1, 255},        {"-2147483648", 0, 0},
-            {"2147483648", -2, 0}, {"-2147483649", -2, 0}, {"2147483647", -1, 255},
-            {"x1", -2, 0},         {"5 ", -2, 0},          {"", -2, 0},
-            {"-", -2, 0}};
+        const std::tuple<const char*, int, int> rows[] = {{"44", 44, 44},
+                                                          {"  +7", 7, 7},
+                                                          {"45", -1, 45},
+                                                          {"300", 44, 44},
+                                                          {"-1", -1, 255},
+                                                          {"-2147483648", 0, 0},
+                                                          {"2147483648", -2, 0},
+                                                          {"-2147483649", -2, 0},
+                                                          {"2147483647", -1, 255},
+                                                          {"x1", -2, 0},
+                                                          {"5 ", -2, 0},
+                                                          {"", -2, 0},
+                                                          {"-", -2, 0},
+                                                          {"+-5", -2, 0},
+                                                          {"  ", -2, 0},
+                                                          {"\t5", -2, 0},
+                                                          {"- 5", -2, 0},
+                                                          {"\xb2", -2, 0},
+                                                          {"000000000000000000044", 44, 44}};
         for (const auto& [cell, index, count] : rows)
             QTest::addRow("'%s'", cell) << QString::fromLatin1(cell) << index << count;
     }

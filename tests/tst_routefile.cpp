@@ -16,6 +16,24 @@
 #include <unistd.h>
 
 using namespace fixtures;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A whole load of a route file as the programs make it: the bytes, the chosen route taken
+// apart, and only then the table, route name and state changed.
+bool ReadRouteFile(const QString& path, RouteTable& table, QString& routeName, RouteState& state,
+                   QString* reason = nullptr, int number = 1, int limit = MaxRouteWaypoints) {
+    QByteArray bytes;
+    ParsedRoute route;
+    if (!ReadRouteBytes(path, bytes, reason) ||
+        !ParseRouteFile(bytes, route, reason, number, limit))
+        return false;
+    TakeOverRoute(std::move(route), quint32(bytes.size()), table, routeName, state);
+    return true;
+}
+
+} // namespace
 
 // One file read over a loaded route: the routes listed (-1: the listing refuses the file),
 // the waypoints read (-1: refused) and the lines kept, the last waypoint's name or part of
@@ -122,6 +140,8 @@ void TestRouteFile::readsOrRefusesAndWritesBack_data() {
         {header() + routeLine("X") + wpt(1, "A", " -34.445850 ", "+8.5") +
              wpt(2, "B", "-.5", "5.") + wpt(3, "C", "90", "-180") + "W,1,,4,D,-90.0,180\r\n",
          1, 4, 9, "D"});
+    row("whole numbers, tabs, form feeds and a minus zero",
+        {header() + routeLine("X") + wpt(1, "A", "\t47\f", "\v-0 "), 1, 1, 6, "A"});
     row("three routes, the middle", {three, 3, 3, 8, "WP3", header() + route(3, "TWO"), 2});
     row("three routes, the last", {three, 3, 4, 9, "WP4", header() + route(4), 3});
     row("a long route is taken whole when asked",
@@ -135,6 +155,8 @@ void TestRouteFile::readsOrRefusesAndWritesBack_data() {
     row("header in lower case", {"oziexplorer route\n1\n2\n3\n", -1, -1, 0, "OziExplorer"});
     row("NUL byte",
         {routeFile(1) + wpt(2, QByteArray("AB\0CD", 5)), -1, -1, 0, "Line 7 holds a NUL byte."});
+    row("NUL as the first byte",
+        {QByteArray("\0OziExplorer Route\n", 19), -1, -1, 0, "Line 1 holds a NUL byte."});
     row("4 MiB and a byte",
         {full + "\n", -1, -1, 0,
          "The file has 4,194,305 bytes, more than the 4,194,304 a route file may have."});
@@ -153,6 +175,20 @@ void TestRouteFile::readsOrRefusesAndWritesBack_data() {
         {third("1", "-180.5"), 1, -1, 0,
          "Waypoint 3 has the longitude \"-180.5\", not a number from -180 to 180."});
     row("an exponent", {third("1e1"), 1, -1, 0, "latitude"});
+    row("two points", {third("1.2.3"), 1, -1, 0, "latitude \"1.2.3\""});
+    row("a sign and a point alone", {third("-."), 1, -1, 0, "latitude \"-.\""});
+    row("two signs", {third("+-1"), 1, -1, 0, "latitude \"+-1\""});
+    row("so small it rounds to zero",
+        {third("0." + QByteArray(400, '0') + "1"), 1, -1, 0, "latitude \"0.000"});
+    // A field is quoted with its control characters visible and cut to 60 characters.
+    row("a 5,000-digit latitude",
+        {third(QByteArray(5000, '9')), 1, -1, 0,
+         u"Waypoint 3 has the latitude \"%1\u2026\", not a number from -90 to 90."_s.arg(
+             QString(60, u'9'))});
+    row("an ESC byte in the latitude", {third("4\0337"), 1, -1, 0, "latitude \"4\\x1b7\""});
+    row("lines that end in CR alone",
+        {routeFile(3, "\r"), -1, -1, 0,
+         "The lines end in CR alone; route files end their lines in LF or CR LF."});
     row("no longitude", {routeFile(2) + "W,1,,3,X,1\r\n", 1, -1, 0, "longitude \"\""});
 }
 
@@ -175,7 +211,7 @@ void TestRouteFile::readsOrRefusesAndWritesBack() {
 
     QString reason;
     const bool accepted =
-        ReadRouteFile(file, *m_table, m_routeName, m_state, &reason, nullptr, c.number, c.limit);
+        ReadRouteFile(file, *m_table, m_routeName, m_state, &reason, c.number, c.limit);
     if (c.waypoints < 0) {
         QVERIFY2(!accepted && reason.contains(c.text), qPrintable(reason));
         QCOMPARE(snapshot(), before);
@@ -258,6 +294,11 @@ void TestRouteFile::writesEditedFieldsOnly() {
     // A route line that is the file's first line, header mark and all, is renamed too.
     QVERIFY(read("R,1,OziExplorer Route,\r\n"));
     QCOMPARE(RebuildRouteLines(m_state, *m_table, QStringLiteral("Route 1")), "R,1,Route 1,\r\n");
+    // A route line without a name field names no route: the name stays, the line too.
+    QList<RouteListEntry> listed;
+    QVERIFY(read(head + "R,1\r\n") && ListRoutes(head + "R,1\r\n", listed));
+    QCOMPARE(listed.at(0).name + m_routeName, QStringLiteral("OziExplorer "));
+    QCOMPARE(RebuildRouteLines(m_state, *m_table, QStringLiteral("Route 2")), head + "R,1\r\n");
 }
 
 // A save that does not fit leaves the old file as it was and no partial file beside it;

@@ -2,90 +2,55 @@
 #include "editing/WaypointValidation.h"
 
 #include "route/DeviceRules.h"
+#include "route/DeviceText.h"
 #include "route/Messages.h"
-
-#include <QLocale>
+#include "route/NumberReader.h"
 
 namespace {
-
-bool isDigit(QChar c) {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
-bool isSign(QChar c) {
-    return c == QLatin1Char('+') || c == QLatin1Char('-');
-}
-
-// The value of the longest leading part of the text that reads as a decimal number: an
-// optional sign, then digits with at most one point among them. Without a digit in that
-// part the value is 0, so "", "-" and "." count as 0 and "12.3.4" as 12.3.
-double leadingDecimalValue(const QString& text) {
-    int end = 0;
-    if (end < text.size() && isSign(text.at(end)))
-        ++end;
-    bool point = false;
-    bool digit = false;
-    for (; end < text.size(); ++end) {
-        const QChar c = text.at(end);
-        if (isDigit(c)) {
-            digit = true;
-        } else if (c == QLatin1Char('.') && !point) {
-            point = true;
-        } else {
-            break;
-        }
-    }
-    if (!digit)
-        return 0.0;
-    // The part is plain digits around one point, which the C locale always reads.
-    return QLocale::c().toDouble(QStringView(text).left(end));
-}
 
 struct CoordinateRule {
     int maxLength; // without a sign; a sign adds one character
     double limit;  // the value must lie within -limit to +limit
-    QString lengthError;
-    QString charError;
-    QString rangeError;
+    const char* lengthError;
+    const char* charError;
+    const char* rangeError;
 };
+
+// "-90.000000" and "-180.000000": a sign and six decimals fit exactly.
+const CoordinateRule Latitude{9, 90.0, Message::LatitudeLength, Message::LatitudeChar,
+                              Message::LatitudeRange};
+const CoordinateRule Longitude{10, 180.0, Message::LongitudeLength, Message::LongitudeChar,
+                               Message::LongitudeRange};
 
 QString checkCoordinate(const QString& raw, const CoordinateRule& rule) {
     const QString text = TrimControl(raw);
-    const bool signed_ = !text.isEmpty() && isSign(text.at(0));
+    const bool signed_ = !text.isEmpty() && (text.at(0) == u'+' || text.at(0) == u'-');
     if (text.size() > rule.maxLength + (signed_ ? 1 : 0))
-        return rule.lengthError;
-    for (int i = signed_ ? 1 : 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (!isDigit(c) && c != QLatin1Char('.'))
-            return rule.charError;
-    }
-    const double value = leadingDecimalValue(text);
+        return Message::text(rule.lengthError);
+    for (qsizetype i = signed_ ? 1 : 0; i < text.size(); ++i)
+        if (!IsDecimalDigit(text.at(i).unicode()) && text.at(i) != u'.')
+            return Message::text(rule.charError);
+    // The range applies to the leading number, so "90.0.1" passes as 90.0; text without a
+    // digit ("", "-", ".") counts as 0.
+    const double value = ReadNumber(text, 0, NumberShape::Decimal).value.value_or(0.0);
     if (value > rule.limit || value < -rule.limit)
-        return rule.rangeError;
+        return Message::text(rule.rangeError);
     return QString();
 }
 
 } // namespace
 
 QString ValidateWaypointInput(const QString& name, const QString& lat, const QString& lon) {
-    const QString trimmedName = TrimControl(name);
-    if (trimmedName.size() > MaxWaypointNameLength)
+    switch (DeviceNameFault(TrimControl(name), MaxWaypointNameLength)) {
+    case NameFault::Length:
         return Message::text(Message::NameLength);
-    for (const QChar c : trimmedName) {
-        if (!IsDeviceNameCharacter(c))
-            return Message::text(Message::NameChar);
+    case NameFault::Character:
+        return Message::text(Message::NameChar);
+    case NameFault::None:
+        break;
     }
-
-    // "-90.000000" and "-180.000000": a sign and six decimals fit exactly.
-    const CoordinateRule latitude{9, 90.0, Message::text(Message::LatitudeLength),
-                                  Message::text(Message::LatitudeChar),
-                                  Message::text(Message::LatitudeRange)};
-    const CoordinateRule longitude{10, 180.0, Message::text(Message::LongitudeLength),
-                                   Message::text(Message::LongitudeChar),
-                                   Message::text(Message::LongitudeRange)};
-
-    QString failure = checkCoordinate(lat, latitude);
+    QString failure = checkCoordinate(lat, Latitude);
     if (failure.isEmpty())
-        failure = checkCoordinate(lon, longitude);
+        failure = checkCoordinate(lon, Longitude);
     return failure;
 }

@@ -3,8 +3,6 @@
 // the route table: names the RV-58 accepts, coordinates in the shape and range it reads.
 #pragma once
 
-#include "route/DeviceText.h"
-
 #include <QString>
 
 // Checks the name, then the latitude, then the longitude, and answers the message of the

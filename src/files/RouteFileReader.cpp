@@ -4,6 +4,8 @@
 #include "files/RouteRecords.h"
 
 #include "route/DeviceRules.h"
+#include "route/Messages.h"
+#include "route/NumberReader.h"
 #include "route/RouteState.h"
 #include "route/RouteTable.h"
 
@@ -13,11 +15,11 @@
 #include <QLocale>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
 const int RouteTableColumns = 22;
+constexpr char EmptyFile[] = "The file is empty.";
 
 QString fieldText(const QList<QByteArray>& fields, int index) {
     return index < fields.size() ? QString::fromLatin1(fields.at(index)) : QString();
@@ -44,34 +46,20 @@ QString tooLarge(qint64 size) {
         .arg(groupedNumber(size), groupedNumber(MaxRouteFileBytes));
 }
 
-// A coordinate is a decimal number in the C locale: blanks around it, an optional sign,
-// digits with at most one point (".5" and "5." are numbers, a sign or point alone is not),
-// and no exponent. A last field may carry the line end.
-bool isCoordinate(const QByteArray& field, bool lastField, double limit) {
-    const QByteArray text = (lastField ? withoutLineEnd(field) : field).trimmed();
-    qsizetype i = text.startsWith('+') || text.startsWith('-') ? 1 : 0;
-    int digits = 0;
-    int points = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text.at(i);
-        if (c >= '0' && c <= '9')
-            ++digits;
-        else if (c == '.')
-            ++points;
-        else
-            return false;
-    }
-    if (digits == 0 || points > 1)
-        return false;
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    return ok && value >= -limit && value <= limit;
+// A coordinate is a decimal number in the C locale: blanks around it (a last field's line end
+// among them), an optional sign, digits with at most one point (".5" and "5." are numbers, a
+// sign or point alone is not), and no exponent.
+bool isCoordinate(QByteArrayView field, double limit) {
+    const QByteArrayView text = field.trimmed();
+    const NumberRead number = ReadNumber(text, 0, NumberShape::Decimal);
+    return number.value && number.end == text.size() && *number.value >= -limit &&
+           *number.value <= limit;
 }
 
 // What makes a whole file unusable, whichever route is wanted; empty when there is none.
 QString checkWholeFile(const QByteArray& bytes) {
     if (bytes.isEmpty())
-        return QStringLiteral("The file is empty.");
+        return QString::fromLatin1(EmptyFile);
     if (bytes.size() > MaxRouteFileBytes)
         return tooLarge(bytes.size());
     const qsizetype nul = bytes.indexOf('\0');
@@ -80,11 +68,102 @@ QString checkWholeFile(const QByteArray& bytes) {
         return QStringLiteral("Line %1 holds a NUL byte.").arg(lineFeeds + 1);
     }
     const qsizetype firstEnd = bytes.indexOf('\n');
-    if (!QByteArrayView(bytes)
-             .first(firstEnd < 0 ? bytes.size() : firstEnd)
-             .contains("OziExplorer Route"))
+    const QByteArrayView firstLine =
+        QByteArrayView(bytes).first(firstEnd < 0 ? bytes.size() : firstEnd);
+    if (!firstLine.contains("OziExplorer Route"))
         return QStringLiteral("The first line does not name an OziExplorer route file.");
+    // Lines that end in CR alone would all be one header line: a route without waypoints.
+    const qsizetype cr = firstLine.indexOf('\r');
+    if (cr >= 0 && cr < firstLine.size() - 1)
+        return QStringLiteral("The lines end in CR alone; route files end their lines in LF or "
+                              "CR LF.");
     return QString();
+}
+
+// Where the header ends and where the chosen route's own lines are, found in one pass.
+struct RouteLines {
+    struct Span {
+        qsizetype start;
+        qsizetype length;
+        LineKind kind;
+    };
+    qsizetype headerEnd = 0;
+    int headerLines = 0;
+    int routes = 0;
+    int waypoints = 0; // the route's W lines, also those beyond the limit, which are not kept
+    QList<Span> own;
+};
+
+RouteLines findRouteLines(const QByteArray& bytes, int number, int maxWaypoints) {
+    RouteLines found;
+    found.routes =
+        ScanRouteLines(bytes, [&](qsizetype start, qsizetype length, LineKind kind, int in) {
+            if (in == 0) {
+                found.headerEnd = start + length;
+                ++found.headerLines;
+            } else if (in == number && kind != LineKind::Other) {
+                if (kind == LineKind::Waypoint && ++found.waypoints > maxWaypoints)
+                    return;
+                found.own.append({start, length, kind});
+            }
+        });
+    return found;
+}
+
+// Why route `number` cannot be taken; empty when it can.
+QString checkRouteLines(const RouteLines& found, int number, int maxWaypoints) {
+    // A file without any record line is a route of its own: the header and no waypoint.
+    if (number < 1 || number > qMax(found.routes, 1))
+        return QStringLiteral("The file holds %1; there is no route %2.")
+            .arg(found.routes == 1 ? QStringLiteral("1 route")
+                                   : QStringLiteral("%1 routes").arg(found.routes))
+            .arg(number);
+    if (found.waypoints > maxWaypoints)
+        return QStringLiteral("The route has %1 waypoints, more than the %2 the device holds.")
+            .arg(found.waypoints)
+            .arg(maxWaypoints);
+    return QString();
+}
+
+// Why the latitude or longitude of waypoint `row` is refused; empty when both are numbers in
+// range. The field is quoted as it stands, without the line end a last field carries.
+QString checkCoordinates(const QList<QByteArray>& fields, int row) {
+    const struct {
+        int field;
+        const char* what;
+        double limit;
+    } coordinates[] = {{5, "latitude", 90}, {6, "longitude", 180}};
+    for (const auto& c : coordinates) {
+        const QByteArray field = fields.value(c.field);
+        if (!isCoordinate(field, c.limit))
+            return QStringLiteral("Waypoint %1 has the %2 \"%3\", not a number from -%4 to %4.")
+                .arg(QString::number(row), QLatin1String(c.what),
+                     Quoted(QString::fromLatin1(withoutLineEnd(field))), QString::number(c.limit));
+    }
+    return QString();
+}
+
+// Takes one of the route's record lines into `route`: the route name from an R line, a table
+// row from a W line. Returns why a W line is refused; empty when it is taken.
+QString takeRecord(const QByteArray& line, LineKind kind, ParsedRoute& route) {
+    const int piece = int(route.lines.size());
+    route.lines.append(line);
+    const QList<QByteArray> fields = SplitFields(line);
+    if (kind == LineKind::Route) {
+        route.routeLine = piece;
+        route.hasRouteName = fields.size() > 2;
+        route.routeName = fieldText(fields, 2).left(MaxRouteNameLength);
+        return QString();
+    }
+    route.waypointLines.append(piece);
+    const int row = int(route.waypointLines.size());
+    const QString wrong = checkCoordinates(fields, row);
+    if (wrong.isEmpty())
+        route.rows.append({QString::number(row),
+                           QString::fromLatin1(ShortenWaypointName(fields.value(4))),
+                           fieldText(fields, 5), fieldText(fields, 6), fieldText(fields, 7),
+                           fieldText(fields, 8)});
+    return wrong;
 }
 
 bool refuse(QString* reason, const QString& why) {
@@ -100,9 +179,9 @@ QString CheckReadableFile(const QString& path) {
     if (!info.exists())
         return QStringLiteral("%1 does not exist.").arg(path);
     if (info.isDir())
-        return QStringLiteral("%1 is a directory.").arg(path);
+        return Reason::IsDirectory(path);
     if (!info.isFile())
-        return QStringLiteral("%1 is not a regular file.").arg(path);
+        return Reason::NotRegularFile(path);
     if (!info.isReadable())
         return QStringLiteral("%1 cannot be read: permission denied.").arg(path);
     return QString();
@@ -130,8 +209,9 @@ QList<QByteArray> SplitFields(const QByteArray& line) {
 }
 
 QByteArray ShortenWaypointName(const QByteArray& name) {
-    if (name.size() > 6 && (name.contains("GRTP-") || name.contains("GMLS-")))
-        return name.left(3) + name.right(3);
+    const int half = MaxWaypointNameLength / 2;
+    if (name.size() > MaxWaypointNameLength && (name.contains("GRTP-") || name.contains("GMLS-")))
+        return name.left(half) + name.right(half);
     return name;
 }
 
@@ -166,74 +246,18 @@ bool ParseRouteFile(const QByteArray& bytes, ParsedRoute& route, QString* reason
     const QString unusable = checkWholeFile(bytes);
     if (!unusable.isEmpty())
         return refuse(reason, unusable);
+    const RouteLines found = findRouteLines(bytes, number, maxWaypoints);
+    const QString missing = checkRouteLines(found, number, maxWaypoints);
+    if (!missing.isEmpty())
+        return refuse(reason, missing);
 
-    struct Span {
-        qsizetype start;
-        qsizetype length;
-        LineKind kind;
-    };
-    qsizetype headerEnd = 0;
-    int headerLines = 0;
-    QList<Span> own; // the chosen route's lines, collected up to the waypoint limit
-    int waypoints = 0;
-    const int routes =
-        ScanRouteLines(bytes, [&](qsizetype start, qsizetype length, LineKind kind, int in) {
-            if (in == 0) {
-                headerEnd = start + length;
-                ++headerLines;
-            } else if (in == number && kind != LineKind::Other) {
-                if (kind == LineKind::Waypoint && ++waypoints > maxWaypoints)
-                    return;
-                own.append({start, length, kind});
-            }
-        });
-    // A file without any record line is a route of its own: the header and no waypoint.
-    if (number < 1 || number > qMax(routes, 1))
-        return refuse(reason, QStringLiteral("The file holds %1; there is no route %2.")
-                                  .arg(routes == 1 ? QStringLiteral("1 route")
-                                                   : QStringLiteral("%1 routes").arg(routes))
-                                  .arg(number));
-    if (waypoints > maxWaypoints)
-        return refuse(reason, QStringLiteral("The route has %1 waypoints, more than the %2 the "
-                                             "device holds.")
-                                  .arg(waypoints)
-                                  .arg(maxWaypoints));
-
-    if (headerEnd > 0)
-        route.lines.append(bytes.left(headerEnd));
-    route.keptLines = headerLines + int(own.size());
-    for (const Span& span : own) {
-        const QByteArray line = bytes.mid(span.start, span.length);
-        const int piece = int(route.lines.size());
-        route.lines.append(line);
-        const QList<QByteArray> fields = SplitFields(line);
-        if (span.kind == LineKind::Route) {
-            route.routeLine = piece;
-            route.hasRouteName = fields.size() > 2;
-            route.routeName = fieldText(fields, 2).left(MaxRouteNameLength);
-            continue;
-        }
-        route.waypointLines.append(piece);
-        const int row = int(route.waypointLines.size());
-        const struct {
-            int field;
-            const char* what;
-            double limit;
-        } coordinates[] = {{5, "latitude", 90}, {6, "longitude", 180}};
-        for (const auto& c : coordinates) {
-            const QByteArray field = fields.value(c.field);
-            if (!isCoordinate(field, c.field == fields.size() - 1, c.limit))
-                return refuse(reason,
-                              QStringLiteral("Waypoint %1 has the %2 \"%3\", not a number from "
-                                             "-%4 to %4.")
-                                  .arg(QString::number(row), QLatin1String(c.what),
-                                       QString::fromLatin1(withoutLineEnd(field)),
-                                       QString::number(c.limit)));
-        }
-        route.rows.append({QString::number(row),
-                           QString::fromLatin1(ShortenWaypointName(fields.value(4))),
-                           fieldText(fields, 5), fieldText(fields, 6), fieldText(fields, 7),
-                           fieldText(fields, 8)});
+    if (found.headerEnd > 0)
+        route.lines.append(bytes.left(found.headerEnd));
+    route.keptLines = found.headerLines + int(found.own.size());
+    for (const RouteLines::Span& span : found.own) {
+        const QString wrong = takeRecord(bytes.mid(span.start, span.length), span.kind, route);
+        if (!wrong.isEmpty())
+            return refuse(reason, wrong);
     }
     return true;
 }
@@ -276,24 +300,12 @@ bool ReadRouteBytes(const QString& path, QByteArray& bytes, QString* reason,
     case ReadWholeFileResult::ReadFault:
         return refuse(reason, QStringLiteral("The file cannot be read."));
     case ReadWholeFileResult::Empty:
-        return refuse(reason, QStringLiteral("The file is empty."));
+        return refuse(reason, QString::fromLatin1(EmptyFile));
     case ReadWholeFileResult::Ok:
         break;
     }
     // Only one byte more than allowed was read; the message gives the file's whole size.
     if (bytes.size() > MaxRouteFileBytes)
         return refuse(reason, tooLarge(qMax<qint64>(QFileInfo(path).size(), bytes.size())));
-    return true;
-}
-
-bool ReadRouteFile(const QString& path, RouteTable& table, QString& routeName, RouteState& state,
-                   QString* reason, ReadWholeFileResult* read, int number, int maxWaypoints) {
-    QByteArray bytes;
-    if (!ReadRouteBytes(path, bytes, reason, read))
-        return false;
-    ParsedRoute route;
-    if (!ParseRouteFile(bytes, route, reason, number, maxWaypoints))
-        return false;
-    TakeOverRoute(std::move(route), quint32(bytes.size()), table, routeName, state);
     return true;
 }

@@ -69,7 +69,8 @@ struct ParsedRoute {
 
 // The routes a file holds, in file order: each R line with the W lines up to the next R line;
 // W lines ahead of the first R line belong to route 1. Refuses only what makes the whole file
-// unusable (size, NUL byte, header); a file without any record line lists no route.
+// unusable (size, NUL byte, header, lines that end in CR alone); a file without any record line
+// lists no route.
 bool ListRoutes(const QByteArray& bytes, QList<RouteListEntry>& routes, QString* reason = nullptr);
 
 // Takes route `number` (from 1) of a whole file's bytes: the header (every line ahead of the
@@ -87,10 +88,3 @@ void TakeOverRoute(ParsedRoute&& route, quint32 fileSize, RouteTable& table, QSt
 // when given, tells a file that could not be read at all from one that was read.
 bool ReadRouteBytes(const QString& path, QByteArray& bytes, QString* reason = nullptr,
                     ReadWholeFileResult* read = nullptr);
-
-// Reads the file into the table, the route name and the route state. On false nothing of
-// the three has changed; `reason`, when given, says why, and `read`, when given, tells a
-// file that could not be read at all from one that was read and refused.
-bool ReadRouteFile(const QString& path, RouteTable& table, QString& routeName, RouteState& state,
-                   QString* reason = nullptr, ReadWholeFileResult* read = nullptr, int number = 1,
-                   int maxWaypoints = MaxRouteWaypoints);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/RouteFileWriter.h"
+
 #include "files/RouteFileReader.h"
 #include "files/SaveTarget.h"
 
@@ -11,6 +12,7 @@
 
 #include <QList>
 #include <QSaveFile>
+#include <QStringList>
 
 #include <cerrno>
 
@@ -37,12 +39,43 @@ QString CheckRouteName(const QString& fieldText, QString* trimmed) {
     const QString name = TrimControl(fieldText);
     if (trimmed)
         *trimmed = name;
-    if (name.isEmpty() || name.size() > MaxRouteNameLength)
+    const NameFault fault =
+        name.isEmpty() ? NameFault::Length : DeviceNameFault(name, MaxRouteNameLength);
+    switch (fault) {
+    case NameFault::Length:
         return Message::text(Message::RouteNameLength);
-    for (const QChar c : name)
-        if (!IsDeviceNameCharacter(c))
-            return Message::text(Message::RouteNameChar);
+    case NameFault::Character:
+        return Message::text(Message::RouteNameChar);
+    case NameFault::None:
+        break;
+    }
     return QString();
+}
+
+QString DeviceNameWarning(const RouteTable& table, int waypointCount) {
+    // A handful of names is enough to recognise the problem; the count says the rest.
+    constexpr int NamesShown = 3;
+    int misfits = 0;
+    QStringList shown;
+    for (int row = 1; row <= waypointCount; ++row) {
+        const QString name = table.cell(RouteTable::ColName, row);
+        if (FitsDeviceName(name))
+            continue;
+        if (++misfits <= NamesShown)
+            shown << DisplayText(name);
+    }
+    if (misfits == 0)
+        return QString();
+    const QString count = misfits == 1
+                              ? QStringLiteral("1 waypoint name does not fit")
+                              : QStringLiteral("%1 waypoint names do not fit").arg(misfits);
+    const QString list = shown.join(QStringLiteral(", ")) +
+                         (misfits > NamesShown ? QStringLiteral(", ...") : QStringLiteral("."));
+    return count +
+           QStringLiteral(" the device (at most %1 characters of %2): ")
+               .arg(MaxWaypointNameLength)
+               .arg(QLatin1String(DeviceNameCharacters)) +
+           list + QStringLiteral(" The Waypoint Name Change Macro renames them all.");
 }
 
 QByteArray RebuildRouteLines(RouteState& state, const RouteTable& table, const QString& routeName) {

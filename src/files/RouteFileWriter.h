@@ -10,9 +10,16 @@ class RouteTable;
 struct RouteState;
 
 // Trims the route name field's text (every character of code 32 or below at either end)
-// and checks it: 1 to 12 characters of blank, 0-9, A-Z, a-z. Returns the message for the
-// first rule broken, or the empty text; `trimmed` receives the trimmed name.
+// and checks it against the device's rules: 1 to 12 characters of blank, 0-9, A-Z, a-z.
+// Returns the message for the first rule broken, or the empty text; `trimmed` receives the
+// trimmed name.
 QString CheckRouteName(const QString& fieldText, QString* trimmed = nullptr);
+
+// The warning to give before a route is saved whose waypoint names the device will not take
+// (more than 6 characters, or a character other than blank, 0-9, A-Z, a-z), among table rows
+// 1 to waypointCount: how many there are and the first few of them, shown as DisplayText.
+// Empty when every name fits.
+QString DeviceNameWarning(const RouteTable& table, int waypointCount);
 
 // Puts the route name and the table's cells into the stored lines (the state keeps the
 // rebuilt lines) and returns the bytes of the whole file.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/SaveTarget.h"
 
+#include "route/Messages.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -14,9 +16,9 @@ QString CheckSaveTarget(const QString& path) {
     if (!info.exists())
         return QString();
     if (info.isDir())
-        return QStringLiteral("%1 is a directory.").arg(shown);
+        return Reason::IsDirectory(shown);
     if (!info.isFile())
-        return QStringLiteral("%1 is not a regular file.").arg(shown);
+        return Reason::NotRegularFile(shown);
     return QString();
 }
 

@@ -2,21 +2,13 @@
 #include "geometry/RouteMeasurement.h"
 
 #include "geometry/Utm.h"
+#include "route/NumberReader.h"
 #include "route/RouteTable.h"
 
-#include <QByteArray>
 #include <cmath>
 #include <limits>
 
 namespace {
-
-bool IsBlank(QChar c) {
-    return c == QLatin1Char(' ') || (c >= QLatin1Char('\t') && c <= QLatin1Char('\r'));
-}
-
-bool IsDigit(QChar c) {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
 
 // Truncation toward zero into a signed integer type, saturating at its limits instead of
 // wrapping. Points are 32-bit (only latitudes far beyond +-90 degrees project outside that
@@ -41,36 +33,10 @@ double UnitFactor(Unit unit) {
 } // namespace
 
 double ParseLeadingNumber(const QString& text) {
-    const int n = int(text.size());
-    int i = 0;
-    while (i < n && IsBlank(text.at(i)))
+    qsizetype i = 0;
+    while (i < text.size() && IsBlank(text.at(i).unicode()))
         ++i;
-    const int start = i;
-    if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
-        ++i;
-    int digits = 0;
-    for (; i < n && IsDigit(text.at(i)); ++i)
-        ++digits;
-    if (i < n && text.at(i) == QLatin1Char('.')) {
-        ++i;
-        for (; i < n && IsDigit(text.at(i)); ++i)
-            ++digits;
-    }
-    if (digits == 0)
-        return 0;
-    // An exponent counts only when at least one digit follows its letter and sign.
-    if (i < n && (text.at(i) == QLatin1Char('e') || text.at(i) == QLatin1Char('E'))) {
-        int j = i + 1;
-        if (j < n && (text.at(j) == QLatin1Char('+') || text.at(j) == QLatin1Char('-')))
-            ++j;
-        if (j < n && IsDigit(text.at(j))) {
-            while (j < n && IsDigit(text.at(j)))
-                ++j;
-            i = j;
-        }
-    }
-    // QByteArray::toDouble is locale-independent; it gives 0 for out-of-range numbers.
-    return text.mid(start, i - start).toLatin1().toDouble();
+    return ReadNumber(text, i, NumberShape::Scientific).value.value_or(0.0);
 }
 
 QString FormatDistance(double value) {

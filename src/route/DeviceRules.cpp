@@ -1,16 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "route/DeviceRules.h"
 
+#include "route/NumberReader.h"
+
 bool IsDeviceNameCharacter(QChar c) {
     const char16_t u = c.unicode();
-    return u == ' ' || (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z');
+    return u == ' ' || IsDecimalDigit(u) || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z');
+}
+
+NameFault DeviceNameFault(const QString& name, int maxLength) {
+    if (name.size() > maxLength)
+        return NameFault::Length;
+    for (const QChar c : name)
+        if (!IsDeviceNameCharacter(c))
+            return NameFault::Character;
+    return NameFault::None;
 }
 
 bool FitsDeviceName(const QString& name, int maxLength) {
-    if (name.size() > maxLength)
-        return false;
-    for (const QChar c : name)
-        if (!IsDeviceNameCharacter(c))
-            return false;
-    return true;
+    return DeviceNameFault(name, maxLength) == NameFault::None;
 }

@@ -16,6 +16,13 @@ constexpr int IconCount = 45;
 
 // Blank, 0 to 9, A to Z or a to z: the characters a device name may hold.
 bool IsDeviceNameCharacter(QChar c);
+// The same in words, for messages.
+inline constexpr char DeviceNameCharacters[] = "blank, 0-9, A-Z, a-z";
+
+// The first of the device's name rules that a name breaks: its length is checked before its
+// characters, and each check that uses the rules has a message of its own for each.
+enum class NameFault { None, Length, Character };
+NameFault DeviceNameFault(const QString& name, int maxLength);
 
 // Every character one of those, and at most `maxLength` of them.
 bool FitsDeviceName(const QString& name, int maxLength = MaxWaypointNameLength);

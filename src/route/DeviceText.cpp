@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "route/DeviceText.h"
 
-#include "route/RouteTable.h"
-
-#include <QStringList>
-
 QString TrimControl(const QString& text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -48,27 +44,4 @@ QString EscapedText(const QString& cell) {
             text += c;
     }
     return text;
-}
-
-QString DeviceNameWarning(const RouteTable& table, int waypointCount) {
-    // A handful of names is enough to recognise the problem; the count says the rest.
-    constexpr int NamesShown = 3;
-    int misfits = 0;
-    QStringList shown;
-    for (int row = 1; row <= waypointCount; ++row) {
-        const QString name = table.cell(RouteTable::ColName, row);
-        if (FitsDeviceName(name))
-            continue;
-        if (++misfits <= NamesShown)
-            shown << DisplayText(name);
-    }
-    if (misfits == 0)
-        return QString();
-    const QString count = misfits == 1
-                              ? QStringLiteral("1 waypoint name does not fit")
-                              : QStringLiteral("%1 waypoint names do not fit").arg(misfits);
-    const QString list = shown.join(QStringLiteral(", ")) +
-                         (misfits > NamesShown ? QStringLiteral(", ...") : QStringLiteral("."));
-    return count + QStringLiteral(" the device (at most 6 characters of blank, 0-9, A-Z, a-z): ") +
-           list + QStringLiteral(" The Waypoint Name Change Macro renames them all.");
 }

@@ -1,14 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The text rules the device sets for the names it stores, shared by the waypoint name
-// check and the route name check.
+// Cell text as people see it: trimmed for the name checks, shown with the characters the
+// converter meant, and escaped for terminals and messages.
 #pragma once
 
-#include "route/DeviceRules.h"
-
-#include <QChar>
 #include <QString>
-
-class RouteTable;
 
 // The text without the characters of code 32 or less (blank and control characters) at
 // either end. Names are checked, and stored, this way.
@@ -24,9 +19,3 @@ QString DisplayText(const QString& cell);
 // ends, tabs and every other control character as visible escapes ("\\r", "\\x1b"), so that
 // no byte of a file can move the cursor or change a terminal's state.
 QString EscapedText(const QString& text);
-
-// The warning to give before a route is saved whose waypoint names the device will not take
-// (more than 6 characters, or a character other than those above), among table rows 1 to
-// waypointCount: how many there are and the first few of them, shown as DisplayText. Empty
-// when every name fits.
-QString DeviceNameWarning(const RouteTable& table, int waypointCount);

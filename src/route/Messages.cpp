@@ -25,14 +25,21 @@ QString WayForward(Cause cause, Audience audience) {
                       : QStringLiteral("--fit reduces it to %1 points along its shape.")
                             .arg(MaxRouteWaypoints);
     case Cause::RouteName:
-        return window ? QStringLiteral("Type 1 to %1 characters of blank, 0-9, A-Z, a-z into "
-                                       "Route Name.")
-                            .arg(MaxRouteNameLength)
-                      : QStringLiteral("Give one with --route-name NAME (1 to %1 characters of "
-                                       "blank, 0-9, A-Z, a-z).")
-                            .arg(MaxRouteNameLength);
+        return (window ? QStringLiteral("Type 1 to %1 characters of %2 into Route Name.")
+                       : QStringLiteral("Give one with --route-name NAME (1 to %1 characters of "
+                                        "%2)."))
+            .arg(MaxRouteNameLength)
+            .arg(QLatin1String(DeviceNameCharacters));
     }
     return QString();
+}
+
+QString Reason::IsDirectory(const QString& path) {
+    return QStringLiteral("%1 is a directory.").arg(path);
+}
+
+QString Reason::NotRegularFile(const QString& path) {
+    return QStringLiteral("%1 is not a regular file.").arg(path);
 }
 
 QString Quoted(const QString& text) {

@@ -31,6 +31,13 @@ inline QString text(const char* latin1) {
 
 } // namespace Message
 
+// Reasons that more than one check gives: reading a file and saving over one both say why a
+// path is not a file they can use.
+namespace Reason {
+QString IsDirectory(const QString& path);
+QString NotRegularFile(const QString& path);
+} // namespace Reason
+
 // Who is told the way forward: a person at the window answers questions and types into its
 // fields; a person at the command line gives options.
 enum class Audience { Window, CommandLine };
