@@ -1,18 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The waypoint editor on the route table: the input check, Accept with its two macros, and
 // the warning about names the device will not take; the icon sheet, the picker's red square
-// and preview, and icons drawn into other pictures, checked pixel by pixel.
+// and preview, and icons drawn into other pictures, checked pixel by pixel; edits undone and
+// redone.
 #include "editing/IconPicker.h"
 #include "editing/IconSheet.h"
+#include "editing/RouteEdits.h"
 #include "editing/SequenceCode.h"
 #include "editing/WaypointEditor.h"
 #include "editing/WaypointValidation.h"
 #include "files/RouteFileWriter.h"
+#include "files/RouteImport.h"
 #include "route/CellNumber.h"
 #include "route/DeviceText.h"
+#include "route/RouteState.h"
 #include "route/RouteTable.h"
 
 #include <QPainter>
+#include <QRandomGenerator>
+#include <QUndoStack>
 #include <QtTest>
 
 namespace {
@@ -303,6 +309,68 @@ private slots:
         QPainter(&expected).drawImage(QPoint(cellRect.right() - 13, cellRect.center().y() - 5),
                                       sheet.copy(cell).scaled(12, 12));
         QCOMPARE(grid, expected);
+    }
+
+    // Undo and redo over random edits of routes read from real files: undoing all gives
+    // back what Save wrote before the first edit, redoing all what it wrote after the last,
+    // and undoing half what it wrote after the first half.
+    void undoAndRedoGiveBackWhatSaveWrites_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("route");
+        QTest::addRow("lake shore") << RV58_TEST_DATA "/../../examples/lake-shore.gpx" << 1;
+        QTest::addRow("second route") << RV58_TEST_DATA "/two_routes.gpx" << 2;
+        QTest::addRow("a track") << RV58_TEST_DATA "/mixed.gpx" << 2;
+        QTest::addRow("124 points fitted") << RV58_TEST_DATA "/long_125.gpx" << 1;
+    }
+    void undoAndRedoGiveBackWhatSaveWrites() {
+        QFETCH(QString, file);
+        QFETCH(int, route);
+        RouteTable table;
+        RouteState state;
+        QString routeName;
+        RouteLoader loader;
+        loader.open(file);
+        loader.waitForStep();
+        loader.choose(route, true);
+        loader.waitForStep();
+        QCOMPARE(loader.stage(), RouteLoader::Stage::Ready);
+        loader.takeOver(table, routeName, state);
+        const int n = state.waypointCount();
+        auto save = [&] { return RebuildRouteLines(state, table, routeName.trimmed()); };
+        QRandomGenerator random{quint32(n)};
+        auto name = [&random](int most) {
+            static const char chars[] = " 09AZaz";
+            QString text;
+            for (int i = int(random.bounded(most + 1)); i > 0; --i)
+                text += QLatin1Char(chars[random.bounded(int(sizeof chars) - 1)]);
+            return text;
+        };
+        for (int run = 0; run < 10; ++run) {
+            QUndoStack stack;
+            QList<QByteArray> saved{save()};
+            for (int step = 0; step < 12; ++step) {
+                const int kind = int(random.bounded(4));
+                const QString text = name(kind == 3 ? 11 : 6);
+                std::unique_ptr<QUndoCommand> edit =
+                    kind == 3
+                        ? RouteNameEdit(routeName, QLatin1Char('R') + text,
+                                        [&routeName](const QString& t) { routeName = t; })
+                        : AcceptAsEdit(table, int(random.bounded(n)) + 1, text.trimmed(),
+                                       int(random.bounded(45)), n, kind == 1, kind == 2, {}, {});
+                if (edit) { // an Accept that changed no cell is no step
+                    stack.push(edit.release());
+                    saved << save();
+                }
+            }
+            const int half = stack.count() / 2;
+            stack.setIndex(0);
+            QCOMPARE(save(), saved.first());
+            stack.setIndex(stack.count());
+            QCOMPARE(save(), saved.last());
+            stack.setIndex(half);
+            QCOMPARE(save(), saved.at(half));
+            stack.setIndex(stack.count());
+        }
     }
 
 private:
