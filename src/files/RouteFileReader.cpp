@@ -4,6 +4,7 @@
 #include "files/RouteRecords.h"
 
 #include "route/DeviceRules.h"
+#include "route/Messages.h"
 #include "route/RouteState.h"
 #include "route/RouteTable.h"
 
@@ -227,7 +228,7 @@ bool ParseRouteFile(const QByteArray& bytes, ParsedRoute& route, QString* reason
                               QStringLiteral("Waypoint %1 has the %2 \"%3\", not a number from "
                                              "-%4 to %4.")
                                   .arg(QString::number(row), QLatin1String(c.what),
-                                       QString::fromLatin1(withoutLineEnd(field)),
+                                       Quoted(QString::fromLatin1(withoutLineEnd(field))),
                                        QString::number(c.limit)));
         }
         route.rows.append({QString::number(row),
