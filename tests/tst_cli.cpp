@@ -157,7 +157,7 @@ private slots:
             {"-x.rte", hills},
             {"narva.rte", ::hills("NARVA-Leipzig")},
             {"trip.rte", ::hills("Trip to Schoe")},
-            {"icon53.rte", ::hills("Hills", "WP1 WP2 WP3", "3 53 3")},
+            {"icon53.rte", ::hills("Hills", "WP1 WP2 WP3", "3 53 %1")},
             {"empty.rte", header() + routeLine("E")},
             {"header.rte", header()},
             {"norline.rte", header() + waypointLine(1, "WP1", "48.0", "11.0")},
@@ -168,7 +168,7 @@ private slots:
             {"dated.rte", header() + routeLine("Dated") +
                               "W,  1,  1,  1,A, -34.445850, +018.5,46145.2916782,  53, 1\r\n"
                               "W,  1,  2,  2,B,-034.44,18.51,,8\r\n"
-                              "W,  1,  3,  3,C\x1b,.5,18.52,40000.5\r\n"}};
+                              "W,  1,  3,  3,C \"\\\x1b,.5,18.52,40000.5\r\n"}};
         for (const auto& [name, bytes] : files)
             QVERIFY(writeFile(path(name), bytes));
         QVERIFY(QDir(m_dir.path()).mkdir("bin") &&
@@ -225,13 +225,15 @@ private slots:
             R"("waypoint_count":3,"waypoints":[{"no":1,"name":"A","lat":-34.445850,"lon":18.5,)"
             R"("date":"2026-05-03T07:00:01Z","icon":53,"leg":null,"total":0},{"no":2,)"
             R"("name":"B","lat":-34.44,"lon":18.51,"date":null,"icon":8,"leg":1.12,)"
-            R"("total":1.12},{"no":3,"name":"C\u001b","lat":0.5,"lon":18.52,)"
+            R"("total":1.12},{"no":3,"name":)"
+            "\"C \\\"\\\\\\u001b\"" // C, a blank, a quote, a backslash, ESC
+            R"(,"lat":0.5,"lon":18.52,)"
             R"("date":"2009-07-06T12:00:00Z","icon":null,"leg":3870.76,"total":3871.88}]})"
             "\n");
         add("one waypoint edited, to standard output",
             "rv58route-cli convert in.rte -o - --route-name ' Rhine 2 ' --row 2 --name ' BRIDGE' "
-            "--icon 12",
-            "0", ::hills("Rhine 2", "A\x1b[2J\x80\x81 BRIDGE WP3", "3 12 3"), warning);
+            "--icon 0",
+            "0", ::hills("Rhine 2", "A\x1b[2J\x80\x81 BRIDGE WP3", "3 0 3"), warning);
         add("both macros, empty name, through the link",
             "rv58route-cli convert in.rte -o link.rte --name '' --name-macro --icon 44 "
             "--icon-macro",
@@ -240,6 +242,10 @@ private slots:
 
         add("unknown option", "rv58route-cli show in.rte --colour", "2", "",
             "unknown option '--colour'");
+        add("icon beyond the device's", "rv58route-cli convert in.rte -o - --icon 45", "2", "",
+            "--icon takes a whole number from 0 to 44");
+        add("list in a unit", "rv58route-cli show two_routes.gpx --routes --unit km", "2", "",
+            "--routes lists the routes; it takes no --route, --fit or --unit");
         add("convert without output", "rv58route-cli convert in.rte", "2", "",
             "convert needs -o OUT.rte");
         add("route beyond the list", "rv58route-cli show two_routes.gpx --route 3", "2", "",
@@ -291,9 +297,9 @@ private slots:
             "no waypoint line (W).\nChoose a route that has waypoints: show --routes lists "
             "them.\n");
         add("icon the device has not", "rv58route-cli convert icon53.rte -o link.rte", "0", "",
-            "1 waypoint icon is not one of the device's (0 to 44): 53 in row 2.\n--icon K "
-            "--icon-macro gives every waypoint icon K.\n",
-            ::hills("Hills", "WP1 WP2 WP3", "3 53 3"));
+            "2 waypoint icons are not one of the device's (0 to 44): 53 in row 2, %1 in row "
+            "3.\n--icon K --icon-macro gives every waypoint icon K.\n",
+            ::hills("Hills", "WP1 WP2 WP3", "3 53 %1"));
         add("input replaced", "rv58route-cli convert old.rte --route 2 -o link.rte", "1", "",
             "RTE file write error.\nlink.rte is the input file, which holds 2 routes; the file "
             "written holds route 2 alone.\nGive another -o file, or --replace-input to replace "

@@ -469,9 +469,7 @@ QString routeNameReason(const QString& given, const QString& checked) {
     if (checked.size() > MaxRouteNameLength)
         return QStringLiteral("The route name \"%1\" has %2 characters; the device takes %3 at "
                               "most.")
-            .arg(name)
-            .arg(checked.size())
-            .arg(MaxRouteNameLength);
+            .arg(name, QString::number(checked.size()), QString::number(MaxRouteNameLength));
     const auto bad = std::find_if_not(checked.begin(), checked.end(), IsDeviceNameCharacter);
     return QStringLiteral("The route name \"%1\" holds \"%2\", a character the device does not "
                           "take.")
@@ -514,9 +512,7 @@ QString routeNameToSave(const Options& o, const LoadedRoute& route, QTextStream&
     if (TrimControl(whole) != name) {
         say(err, QStringLiteral("The route name \"%1\" is cut to the device's %2 characters: "
                                 "\"%3\".")
-                     .arg(Quoted(TrimControl(whole)))
-                     .arg(MaxRouteNameLength)
-                     .arg(name));
+                     .arg(Quoted(TrimControl(whole)), QString::number(MaxRouteNameLength), name));
         say(err, WayForward(Cause::RouteName, Audience::CommandLine));
     }
     return name;
@@ -539,9 +535,7 @@ void checkKeepsInput(const Options& o, const LoadedRoute& route) {
                   .arg(o.output)
             : QStringLiteral("%1 is the input file, which holds %2 routes; the file written "
                              "holds route %3 alone.")
-                  .arg(o.output)
-                  .arg(route.routes.size())
-                  .arg(o.route),
+                  .arg(o.output, QString::number(route.routes.size()), QString::number(o.route)),
         Cause::ReplaceInput);
 }
 
@@ -557,7 +551,7 @@ QString deviceIconWarning(const RouteTable& table, int waypointCount) {
         if (ParseDecimalInteger(icon, number) && number >= 0 && number < IconCount)
             continue;
         if (++misfits <= Shown)
-            shown << QStringLiteral("%1 in row %2").arg(Quoted(icon)).arg(row);
+            shown << QStringLiteral("%1 in row %2").arg(Quoted(icon), QString::number(row));
     }
     if (misfits == 0)
         return QString();
