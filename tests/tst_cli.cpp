@@ -157,7 +157,7 @@ private slots:
             {"-x.rte", hills},
             {"narva.rte", ::hills("NARVA-Leipzig")},
             {"trip.rte", ::hills("Trip to Schoe")},
-            {"icon53.rte", ::hills("Hills", "WP1 WP2 WP3", "3 53 %1")},
+            {"icon53.rte", ::hills("Hills", "WP1 WP2 WP3", "53 %1 -1")},
             {"empty.rte", header() + routeLine("E")},
             {"header.rte", header()},
             {"norline.rte", header() + waypointLine(1, "WP1", "48.0", "11.0")},
@@ -244,6 +244,10 @@ private slots:
             "unknown option '--colour'");
         add("icon beyond the device's", "rv58route-cli convert in.rte -o - --icon 45", "2", "",
             "--icon takes a whole number from 0 to 44");
+        add("icon not a number", "rv58route-cli convert in.rte -o - --icon x", "2", "",
+            "--icon takes a whole number from 0 to 44");
+        add("route 0", "rv58route-cli show in.rte --route 0", "2", "",
+            "--route takes a whole number from 1");
         add("list in a unit", "rv58route-cli show two_routes.gpx --routes --unit km", "2", "",
             "--routes lists the routes; it takes no --route, --fit or --unit");
         add("convert without output", "rv58route-cli convert in.rte", "2", "",
@@ -259,9 +263,11 @@ private slots:
         add("non-UTF-8 input name", "rv58route-cli show $'x\\xff.rte'", "2", "",
             "x\\xff.rte is not valid UTF-8: rv58route-cli reads and writes files only under "
             "UTF-8 names; rename the file");
-        add("non-UTF-8 output name", "rv58route-cli convert in.rte -o $'y\\xff.rte'", "2", "",
-            "y\\xff.rte is not valid UTF-8: rv58route-cli reads and writes files only under "
-            "UTF-8 names; rename the file");
+        // The bytes that are UTF-8 (a Devanagari letter, an emoji) are shown as characters.
+        add("non-UTF-8 output name", "rv58route-cli convert in.rte -o $'y\\xff\\u0905\\U0001F600'",
+            "2", "",
+            "y\\xff\xe0\xa4\x85\xf0\x9f\x98\x80 is not valid UTF-8: rv58route-cli reads and "
+            "writes files only under UTF-8 names; rename the file");
 
         add("long route without --fit", "rv58route-cli show long_125.gpx", "1", "",
             "Route File Format Error!\nThe route has 125 waypoints, more than the 124 the device "
@@ -297,9 +303,9 @@ private slots:
             "no waypoint line (W).\nChoose a route that has waypoints: show --routes lists "
             "them.\n");
         add("icon the device has not", "rv58route-cli convert icon53.rte -o link.rte", "0", "",
-            "2 waypoint icons are not one of the device's (0 to 44): 53 in row 2, %1 in row "
-            "3.\n--icon K --icon-macro gives every waypoint icon K.\n",
-            ::hills("Hills", "WP1 WP2 WP3", "3 53 %1"));
+            "3 waypoint icons are not one of the device's (0 to 44): 53 in row 1, %1 in row "
+            "2, -1 in row 3.\n--icon K --icon-macro gives every waypoint icon K.\n",
+            ::hills("Hills", "WP1 WP2 WP3", "53 %1 -1"));
         add("input replaced", "rv58route-cli convert old.rte --route 2 -o link.rte", "1", "",
             "RTE file write error.\nlink.rte is the input file, which holds 2 routes; the file "
             "written holds route 2 alone.\nGive another -o file, or --replace-input to replace "
