@@ -4,7 +4,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -16,7 +20,8 @@ using namespace fixtures;
 namespace {
 
 // A three-waypoint route north-east from 48 N 11 E with these waypoint names and icons.
-QByteArray hills(const QByteArray& route, const QByteArray& names, const QByteArray& icons) {
+QByteArray hills(const QByteArray& route, const QByteArray& names = "WP1 WP2 WP3",
+                 const QByteArray& icons = "3 3 3") {
     const QList<QByteArray> name = names.split(' '), icon = icons.split(' ');
     QByteArray bytes = header() + routeLine(route);
     for (int i = 0; i < 3; ++i)
@@ -25,12 +30,99 @@ QByteArray hills(const QByteArray& route, const QByteArray& names, const QByteAr
     return bytes;
 }
 
-// Standard error, standard output and exit status of one run.
-QList<QByteArray> run(const QStringList& args) {
+// A route whose one waypoint has this latitude field.
+QByteArray latitude(const QByteArray& lat) {
+    return header() + routeLine("Lat") + waypointLine(1, "WP1", lat, "11.0");
+}
+
+// Standard error, standard output and exit status of a bash command run in `dir`, whose
+// bin/ holds the program as rv58route-cli.
+QList<QByteArray> run(const QString& command, const QString& dir) {
     QProcess p;
-    p.start(QStringLiteral(RV58_CLI), args);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PATH"), dir + QStringLiteral("/bin:") + env.value("PATH"));
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(dir);
+    p.start(QStringLiteral("bash"), {QStringLiteral("-c"), command});
     p.waitForFinished(60000);
     return {p.readAllStandardError(), p.readAllStandardOutput(), QByteArray::number(p.exitCode())};
+}
+
+bool isType(const QJsonValue& value, const QString& type) {
+    if (type == QLatin1String("integer"))
+        return value.isDouble() && value.toDouble() == std::floor(value.toDouble());
+    static const QHash<QString, QJsonValue::Type> types{
+        {"object", QJsonValue::Object}, {"array", QJsonValue::Array},
+        {"string", QJsonValue::String}, {"number", QJsonValue::Double},
+        {"null", QJsonValue::Null},     {"boolean", QJsonValue::Bool}};
+    return value.type() == types.value(type, QJsonValue::Undefined);
+}
+
+// Whether `value` breaks one of the schema's own rules (not those of its parts).
+bool breaksRule(const QJsonValue& value, const QJsonObject& schema) {
+    const QJsonValue type = schema["type"];
+    const QStringList types =
+        type.isArray() ? type.toVariant().toStringList() : QStringList{type.toString()};
+    const double number = value.toDouble();
+    return (schema.contains("const") && value != schema["const"]) ||
+           (schema.contains("enum") && !schema["enum"].toArray().contains(value)) ||
+           (!type.isUndefined() &&
+            std::none_of(types.begin(), types.end(),
+                         [&](const QString& t) { return isType(value, t); })) ||
+           (value.isDouble() && schema.contains("minimum") &&
+            number < schema["minimum"].toDouble()) ||
+           (value.isDouble() && schema.contains("maximum") &&
+            number > schema["maximum"].toDouble()) ||
+           (value.isString() && schema.contains("pattern") &&
+            !QRegularExpression(schema["pattern"].toString()).match(value.toString()).hasMatch());
+}
+
+// Where `value` does not follow `schema`, or the empty text when it does, for the keywords
+// of JSON Schema that docs/show.schema.json uses. Any other keyword is a misfit, so that
+// none is passed over unchecked.
+QString misfit(const QJsonValue& value, const QJsonObject& schema, const QString& at) {
+    static const QStringList known{"$schema",
+                                   "title",
+                                   "description",
+                                   "oneOf",
+                                   "const",
+                                   "enum",
+                                   "type",
+                                   "minimum",
+                                   "maximum",
+                                   "pattern",
+                                   "required",
+                                   "properties",
+                                   "additionalProperties",
+                                   "items"};
+    for (const QString& keyword : schema.keys())
+        if (!known.contains(keyword))
+            return at + " uses " + keyword;
+    const QJsonArray choices = schema["oneOf"].toArray();
+    const auto fitting = std::count_if(choices.begin(), choices.end(), [&](const QJsonValue& c) {
+        return misfit(value, c.toObject(), at).isEmpty();
+    });
+    if ((!choices.isEmpty() && fitting != 1) || breaksRule(value, schema))
+        return at + ' ' + QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    const QJsonObject object = value.toObject(), properties = schema["properties"].toObject();
+    for (const QJsonValue& key : schema["required"].toArray())
+        if (!object.contains(key.toString()))
+            return at + " lacks " + key.toString();
+    for (const QString& key : object.keys()) {
+        if (!properties.contains(key) && schema["additionalProperties"] == false)
+            return at + " has " + key;
+        const QString inside = misfit(object[key], properties[key].toObject(), at + '.' + key);
+        if (!inside.isEmpty())
+            return inside;
+    }
+    const QJsonArray items = value.toArray();
+    for (int i = 0; schema.contains("items") && i < items.size(); ++i) {
+        const QString inside =
+            misfit(items[i], schema["items"].toObject(), at + QStringLiteral("[%1]").arg(i));
+        if (!inside.isEmpty())
+            return inside;
+    }
+    return QString();
 }
 
 } // namespace
@@ -39,25 +131,56 @@ class TestCli : public QObject {
     Q_OBJECT
 
     QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-    // A row: the arguments, then standard error, standard output and exit status, and what
+    // A row: the command, then standard error, standard output and exit status, and what
     // old.rte holds afterwards.
-    void add(const char* name, const QStringList& args, const char* status, const QByteArray& out,
-             QByteArray err = "", const QByteArray& saved = "old bytes") const {
+    void add(const char* name, const QString& command, const char* status, const QByteArray& out,
+             QByteArray err = "", const QByteArray& saved = {}) const {
         // A usage error goes on with the usage lines that --help begins with.
         if (*status == '2')
             err = "rv58route-cli: " + err + '\n' + m_usage;
-        QTest::newRow(name) << args << QList<QByteArray>{err, out, status, saved};
+        QTest::newRow(name) << command
+                            << QList<QByteArray>{err, out, status, saved.isNull() ? m_old : saved};
     }
 
     QTemporaryDir m_dir;
     QByteArray m_usage;
+    // Two routes, the first with three waypoints, the second with one.
+    const QByteArray m_route2 = routeLine("Two") + waypointLine(1, "B1", "49.000000", "12.000000");
+    const QByteArray m_old = hills("One") + m_route2;
 
 private slots:
     void initTestCase() {
         // A first name of control and Windows-1252 bytes.
         const QByteArray hills = ::hills("Hills", "A\x1b[2J\x80\x81 WP2 WP3", "3 3 3");
-        QVERIFY(writeFile(path("in.rte"), hills) && writeFile(path("-x.rte"), hills));
-        const QByteArray help = run({QStringLiteral("--help")}).at(1);
+        const QList<std::pair<const char*, QByteArray>> files{
+            {"in.rte", hills},
+            {"-x.rte", hills},
+            {"narva.rte", ::hills("NARVA-Leipzig")},
+            {"trip.rte", ::hills("Trip to Schoe")},
+            {"icon53.rte", ::hills("Hills", "WP1 WP2 WP3", "53 %1 -1")},
+            {"empty.rte", header() + routeLine("E")},
+            {"header.rte", header()},
+            {"norline.rte", header() + waypointLine(1, "WP1", "48.0", "11.0")},
+            {"control.rte", latitude("4\x1b[2J8")},
+            {"digits.rte", latitude(QByteArray(5000, '1'))},
+            // Blanks, a plus sign, leading zeros, a date of the day and one of noon as the
+            // last field, icons with blanks and as a last field, none at all.
+            {"dated.rte", header() + routeLine("Dated") +
+                              "W,  1,  1,  1,A, -34.445850, +018.5,46145.2916782,  53, 1\r\n"
+                              "W,  1,  2,  2,B,-034.44,18.51,,8\r\n"
+                              "W,  1,  3,  3,C \"\\\x1b,.5,18.52,40000.5\r\n"}};
+        for (const auto& [name, bytes] : files)
+            QVERIFY(writeFile(path(name), bytes));
+        QVERIFY(QDir(m_dir.path()).mkdir("bin") &&
+                QFile::link(RV58_CLI, path("bin/rv58route-cli")));
+        for (const char* data :
+             {"two_routes.gpx", "long_125.gpx", "mixed.gpx", "timed.gpx", "timed.rte"})
+            QVERIFY(QFile::link(RV58_TEST_DATA "/" + QString::fromLatin1(data), path(data)));
+        // The file a non-UTF-8 name asks for, and the one its replaced bytes would name.
+        QCOMPARE(
+            run("cp in.rte $'x\\xff.rte' && cp in.rte $'x\\xef\\xbf\\xbd.rte'", m_dir.path())[2],
+            "0");
+        const QByteArray help = run("rv58route-cli --help", m_dir.path()).at(1);
         m_usage = help.left(help.indexOf("\n\n") + 1);
         QVERIFY(m_usage.startsWith("Usage: rv58route-cli show ROUTE.gpx|ROUTE.rte"));
         // A link to a fifo, not to a device: were the check broken, a save through a link
@@ -66,60 +189,191 @@ private slots:
                 QFile::link(path("fifo.rte"), path("fifolink.rte")) &&
                 QFile::link(path("old.rte"), path("link.rte")));
     }
-    // The output goes through link.rte to old.rte.
-    void init() { QVERIFY(writeFile(path("old.rte"), "old bytes")); }
+    // Names Qt cannot spell are removed by name, as they were made.
+    void cleanupTestCase() {
+        QCOMPARE(run("rm $'x\\xff.rte' $'x\\xef\\xbf\\xbd.rte'", m_dir.path())[2], "0");
+    }
+    // The output goes through link.rte to old.rte, which holds two routes.
+    void init() { QVERIFY(writeFile(path("old.rte"), m_old)); }
 
     void runs_data() {
-        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("command");
         QTest::addColumn<QList<QByteArray>>("result");
-        const QString in = path("in.rte"), two = RV58_TEST_DATA "/two_routes.gpx";
         // Names the device does not take are saved as they are, with a warning.
         const QByteArray warning = "1 waypoint name does not fit the device (at most 6 "
-                                   "characters of blank, 0-9, A-Z, a-z): A\x1b[2J\xe2\x82\xac"
-                                   "\xc2\x81. The Waypoint Name Change Macro renames them all.\n";
+                                   "characters of blank, 0-9, A-Z, a-z): A\\x1b[2J\xe2\x82\xac"
+                                   "\\x81. The Waypoint Name Change Macro renames them all.\n";
+        const QByteArray nameRule = "Give one with --route-name NAME (1 to 12 characters of "
+                                    "blank, 0-9, A-Z, a-z).\n";
         // Cells as the window's table holds them: Windows-1252 shown as such, control
         // characters as escapes.
-        add("table in km, a dashed name", {"show", "--unit", "km", "--", path("-x.rte")}, "0",
+        add("table in km, a dashed name", "rv58route-cli show --unit km -- -x.rte", "0",
             "Route Name  Hills\nTotal Points 3\nTotal Dist. 0.26km\n\n"
             "NO  WPT Name       Latitude   Longitude  Date         Icon  Leg Dist.  Total Dist.\n"
             "1   A\\x1b[2J\xe2\x82\xac\\x81  48.000000  11.000000  40000.00000  3\n"
             "2   WP2            48.001000  11.001000  40000.00000  3     0.13       0.13\n"
             "3   WP3            48.002000  11.002000  40000.00000  3     0.13       0.26\n");
-        add("second route as JSON, in miles", {"show", two, "--route", "2", "--json"}, "0",
-            R"({"route_length":"8.17miles","route_name":"Back","unit":"mile","waypoint_count":2,)"
-            R"("waypoints":[{"date":"","icon":"0","lat":"51.000000","leg":"","lon":"9.000000",)"
-            R"("name":"A","no":"1","total":""},{"date":"","icon":"0","lat":"51.100000","leg":)"
-            R"("8.17","lon":"9.100000","name":"B","no":"2","total":"8.17"}]})"
+        add("second route as JSON, in miles", "rv58route-cli show two_routes.gpx --route 2 --json",
+            "0",
+            R"({"format":1,"route_name":"Back","unit":"mile","route_length":8.17,)"
+            R"("waypoint_count":2,"waypoints":[{"no":1,"name":"A","lat":51.000000,)"
+            R"("lon":9.000000,"date":null,"icon":0,"leg":null,"total":0},{"no":2,"name":"B",)"
+            R"("lat":51.100000,"lon":9.100000,"date":null,"icon":0,"leg":8.17,"total":8.17}]})"
+            "\n");
+        add("JSON of the file's own text", "rv58route-cli show dated.rte --json --unit km", "0",
+            R"({"format":1,"route_name":"Dated","unit":"km","route_length":3871.88,)"
+            R"("waypoint_count":3,"waypoints":[{"no":1,"name":"A","lat":-34.445850,"lon":18.5,)"
+            R"("date":"2026-05-03T07:00:01Z","icon":53,"leg":null,"total":0},{"no":2,)"
+            R"("name":"B","lat":-34.44,"lon":18.51,"date":null,"icon":8,"leg":1.12,)"
+            R"("total":1.12},{"no":3,"name":)"
+            "\"C \\\"\\\\\\u001b\"" // C, a blank, a quote, a backslash, ESC
+            R"(,"lat":0.5,"lon":18.52,)"
+            R"("date":"2009-07-06T12:00:00Z","icon":null,"leg":3870.76,"total":3871.88}]})"
             "\n");
         add("one waypoint edited, to standard output",
-            {"convert", in, "-o", "-", "--route-name", " Rhine 2 ", "--row", "2", "--name",
-             " BRIDGE", "--icon", "12"},
-            "0", hills("Rhine 2", "A\x1b[2J\x80\x81 BRIDGE WP3", "3 12 3"), warning);
+            "rv58route-cli convert in.rte -o - --route-name ' Rhine 2 ' --row 2 --name ' BRIDGE' "
+            "--icon 0",
+            "0", ::hills("Rhine 2", "A\x1b[2J\x80\x81 BRIDGE WP3", "3 0 3"), warning);
         add("both macros, empty name, through the link",
-            {"convert", in, "-o", path("link.rte"), "--name", "", "--name-macro", "--icon", "44",
-             "--icon-macro"},
-            "0", "", "", hills("Hills", "START TURN01 FINISH", "44 44 44"));
+            "rv58route-cli convert in.rte -o link.rte --name '' --name-macro --icon 44 "
+            "--icon-macro",
+            "0", "", "", ::hills("Hills", "START TURN01 FINISH", "44 44 44"));
+        add("version", "rv58route-cli --version", "0", "rv58route-cli " RV58_VERSION "\n");
 
-        add("unknown option", {"show", in, "--colour"}, "2", "", "unknown option '--colour'");
-        add("convert without output", {"convert", in}, "2", "", "convert needs -o OUT.rte");
-        add("route beyond the list", {"show", two, "--route", "3"}, "2", "",
+        add("unknown option", "rv58route-cli show in.rte --colour", "2", "",
+            "unknown option '--colour'");
+        add("icon beyond the device's", "rv58route-cli convert in.rte -o - --icon 45", "2", "",
+            "--icon takes a whole number from 0 to 44");
+        add("icon not a number", "rv58route-cli convert in.rte -o - --icon x", "2", "",
+            "--icon takes a whole number from 0 to 44");
+        add("route 0", "rv58route-cli show in.rte --route 0", "2", "",
+            "--route takes a whole number from 1");
+        add("list in a unit", "rv58route-cli show two_routes.gpx --routes --unit km", "2", "",
+            "--routes lists the routes; it takes no --route, --fit or --unit");
+        add("convert without output", "rv58route-cli convert in.rte", "2", "",
+            "convert needs -o OUT.rte");
+        add("route beyond the list", "rv58route-cli show two_routes.gpx --route 3", "2", "",
             "--route 3: the file holds 2 route(s); --routes lists them");
+        add("no route line for --route-name",
+            "rv58route-cli convert norline.rte -o link.rte "
+            "--route-name X",
+            "2", "",
+            "--route-name: route 1 of norline.rte has no route line "
+            "(R) to put a name into; leave --route-name out");
+        add("non-UTF-8 input name", "rv58route-cli show $'x\\xff.rte'", "2", "",
+            "x\\xff.rte is not valid UTF-8: rv58route-cli reads and writes files only under "
+            "UTF-8 names; rename the file");
+        // The bytes that are UTF-8 (a Devanagari letter, an emoji) are shown as characters.
+        add("non-UTF-8 output name", "rv58route-cli convert in.rte -o $'y\\xff\\u0905\\U0001F600'",
+            "2", "",
+            "y\\xff\xe0\xa4\x85\xf0\x9f\x98\x80 is not valid UTF-8: rv58route-cli reads and "
+            "writes files only under UTF-8 names; rename the file");
 
-        add("long route without --fit", {"show", RV58_TEST_DATA "/long_125.gpx"}, "1", "",
+        add("long route without --fit", "rv58route-cli show long_125.gpx", "1", "",
             "Route File Format Error!\nThe route has 125 waypoints, more than the 124 the device "
             "holds.\n--fit reduces it to 124 points along its shape.\n");
-        for (const QString& target : {path("fifo.rte"), path("fifolink.rte"), m_dir.path()})
-            add(qPrintable(target), {"convert", in, "-o", target}, "1", "",
-                warning + "RTE file write error.\n" + QFile::encodeName(target) +
-                    (target == m_dir.path() ? " is a directory.\n" : " is not a regular file.\n"));
+        add("unknown file type", "rv58route-cli show in.txt", "1", "",
+            "Unknow file type error.\nin.txt is neither a GPX file (.gpx) nor a route file "
+            "(.rte).\nrv58route-cli takes GPX files (.gpx) and OziExplorer route files (.rte).\n");
+        add("converter not on PATH", "PATH=bin rv58route-cli show two_routes.gpx", "1", "",
+            "GPX-RTE conversion failed, rte file not found.\ngpsbabel could not be started: "
+            "execvp: No such file or directory\nInstall GPSBabel (the gpsbabel package) or put "
+            "it on PATH.\n");
+        add("route name the device does not take", "rv58route-cli convert narva.rte -o link.rte",
+            "1", "",
+            "Input Char Error (Route Name)!\nThe route name \"NARVA-Leipzig\" holds "
+            "\"-\", a character the device does not take.\n" +
+                nameRule);
+        add("that route, named", "rv58route-cli convert narva.rte -o link.rte --route-name Narva",
+            "0", "", "", ::hills("Narva"));
+        add("route name of 13 characters", "rv58route-cli convert trip.rte -o link.rte", "0", "",
+            "The route name \"Trip to Schoe\" is cut to the device's 12 characters: \"Trip to "
+            "Scho\".\n" +
+                nameRule,
+            ::hills("Trip to Scho"));
+        add("route without waypoints", "rv58route-cli convert empty.rte -o link.rte", "1", "",
+            "Route File Format Error!\nRoute 1 of empty.rte has no waypoints.\nChoose a route "
+            "that has waypoints: show --routes lists them.\n");
+        add("that route shown", "rv58route-cli show empty.rte", "0",
+            "Route Name  E\nTotal Points 0\nTotal Dist. 0.00miles\n\nNO  WPT Name  Latitude  "
+            "Longitude  Date  Icon  Leg Dist.  Total Dist.\n");
+        add("file of a header only", "rv58route-cli convert header.rte --route-name E -o link.rte",
+            "1", "",
+            "Route File Format Error!\nheader.rte holds no route: no route line (R) and "
+            "no waypoint line (W).\nChoose a route that has waypoints: show --routes lists "
+            "them.\n");
+        add("icon the device has not", "rv58route-cli convert icon53.rte -o link.rte", "0", "",
+            "3 waypoint icons are not one of the device's (0 to 44): 53 in row 1, %1 in row "
+            "2, -1 in row 3.\n--icon K --icon-macro gives every waypoint icon K.\n",
+            ::hills("Hills", "WP1 WP2 WP3", "53 %1 -1"));
+        add("input replaced", "rv58route-cli convert old.rte --route 2 -o link.rte", "1", "",
+            "RTE file write error.\nlink.rte is the input file, which holds 2 routes; the file "
+            "written holds route 2 alone.\nGive another -o file, or --replace-input to replace "
+            "it all the same.\n");
+        add("input replaced when asked",
+            "rv58route-cli convert old.rte --route 2 -o link.rte --replace-input", "0", "", "",
+            header() + m_route2);
+        add("control characters in a field", "rv58route-cli show control.rte", "1", "",
+            "Route File Format Error!\nWaypoint 1 has the latitude \"4\\x1b[2J8\", not a number "
+            "from -90 to 90.\n");
+        add("field of 5,000 digits", "rv58route-cli show digits.rte", "1", "",
+            "Route File Format Error!\nWaypoint 1 has the latitude \"" + QByteArray(60, '1') +
+                "\xe2\x80\xa6\", not a number from -90 to 90.\n");
+        add("control characters in a file name", "rv58route-cli show $'a\\e[2J.rte'", "1", "",
+            "RTE file error.\na\\x1b[2J.rte does not exist.\n");
+        add("standard output on a full device", "rv58route-cli convert old.rte -o - >/dev/full",
+            "1", "", "RTE file write error.\nNo space left on the device.\n");
+        add("table on a full device", "rv58route-cli show old.rte >/dev/full", "1", "",
+            "rv58route-cli: standard output cannot be written.\nNo space left on the device.\n");
+        for (const char* target : {"fifo.rte", "fifolink.rte", "bin"})
+            add(target, QStringLiteral("rv58route-cli convert in.rte -o ") + target, "1", "",
+                warning + "RTE file write error.\n" + target +
+                    (target == QLatin1String("bin") ? " is a directory.\n"
+                                                    : " is not a regular file.\n"));
     }
     void runs() {
-        QFETCH(QStringList, args);
+        QFETCH(QString, command);
         QFETCH(QList<QByteArray>, result);
+        const QDir dir(m_dir.path(), {}, QDir::Name,
+                       QDir::AllEntries | QDir::System | QDir::Hidden);
+        const QStringList files = dir.entryList();
         // A result replaces the file behind the link whole; a refused one leaves every
-        // target as it was.
-        QCOMPARE(run(args) << readFile(path("old.rte")), result);
+        // target as it was, and no run leaves a file of another name.
+        QCOMPARE(run(command, m_dir.path()) << readFile(path("old.rte")), result);
         QVERIFY(QFileInfo(path("link.rte")).isSymLink());
+        QCOMPARE(dir.entryList(), files);
+    }
+
+    // What show --json prints for real files follows the schema in the repository.
+    void jsonFollowsSchema_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("follows");
+        QTest::newRow("route file of the converter")
+            << "rv58route-cli show timed.rte --json" << true;
+        QTest::newRow("GPX route") << "rv58route-cli show timed.gpx --json --unit km" << true;
+        QTest::newRow("GPX track") << "rv58route-cli show mixed.gpx --route 2 --json" << true;
+        QTest::newRow("route list") << "rv58route-cli show mixed.gpx --routes --json" << true;
+        // The schema tells what scripts may not rely on: numbers as text, a date as a day.
+        QTest::newRow("numbers as text")
+            << R"(echo '{"format":1,"routes":[{"number":"1","name":"A","points":2,"kind":"route"}]}')"
+            << false;
+        QTest::newRow("date as a day number") << "rv58route-cli show timed.rte --json | sed "
+                                                 "'s/\"date\":\"[^\"]*\"/\"date\":46145.29/'"
+                                              << false;
+    }
+    void jsonFollowsSchema() {
+        QFETCH(QString, command);
+        QFETCH(bool, follows);
+        QJsonParseError error;
+        const QJsonDocument schema = QJsonDocument::fromJson(
+            readFile(RV58_TEST_DATA "/../../docs/show.schema.json"), &error);
+        QCOMPARE(error.errorString(), QJsonParseError().errorString());
+        const QList<QByteArray> result = run(command, m_dir.path());
+        QCOMPARE(result[2], "0");
+        const QJsonDocument json = QJsonDocument::fromJson(result[1], &error);
+        QCOMPARE(error.errorString(), QJsonParseError().errorString());
+        const QString where = misfit(json.object(), schema.object(), QStringLiteral("$"));
+        QVERIFY2(where.isEmpty() == follows, qPrintable(where));
     }
 
     // Ctrl+C or SIGTERM during a conversion ends the converter and leaves no folder behind.

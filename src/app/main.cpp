@@ -7,6 +7,7 @@
 
 int main(int argc, char** argv) {
     ErrorReportingApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(RV58_VERSION));
     QtDialogs dialogs(ApplicationTitle(QCoreApplication::applicationFilePath()));
     app.setDialogs(&dialogs);
     try {

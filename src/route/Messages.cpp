@@ -30,6 +30,18 @@ QString WayForward(Cause cause, Audience audience) {
                                         "%2)."))
             .arg(MaxRouteNameLength)
             .arg(QLatin1String(DeviceNameCharacters));
+    case Cause::EmptyRoute:
+        return window ? QStringLiteral("Load a route that has waypoints.")
+                      : QStringLiteral("Choose a route that has waypoints: show --routes lists "
+                                       "them.");
+    case Cause::ReplaceInput:
+        return window ? QStringLiteral("Save it under another name to keep the other routes.")
+                      : QStringLiteral("Give another -o file, or --replace-input to replace it "
+                                       "all the same.");
+    case Cause::IconNumber:
+        return window ? QStringLiteral("Pick an icon and Accept with Icon Change Macro ticked to "
+                                       "give every waypoint that icon.")
+                      : QStringLiteral("--icon K --icon-macro gives every waypoint icon K.");
     }
     return QString();
 }

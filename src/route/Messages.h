@@ -49,6 +49,9 @@ enum class Cause {
     ConverterMissing, // GPSBabel could not be started
     RouteTooLong,     // more waypoints than the device holds, not reduced
     RouteName,        // a route name the device does not take
+    EmptyRoute,       // a route without waypoints, which the device cannot take
+    ReplaceInput,     // a save that would replace the loaded file and lose its other routes
+    IconNumber,       // icon numbers the device has no icon for
 };
 
 // The way forward for `cause`, told to `audience`; empty for Cause::Other.
