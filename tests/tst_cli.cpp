@@ -202,7 +202,7 @@ private slots:
         // Names the device does not take are saved as they are, with a warning.
         const QByteArray warning = "1 waypoint name does not fit the device (at most 6 "
                                    "characters of blank, 0-9, A-Z, a-z): A\\x1b[2J\xe2\x82\xac"
-                                   "\\x81. The Waypoint Name Change Macro renames them all.\n";
+                                   "\\x81. --name-macro renames them all.\n";
         const QByteArray nameRule = "Give one with --route-name NAME (1 to 12 characters of "
                                     "blank, 0-9, A-Z, a-z).\n";
         // Cells as the window's table holds them: Windows-1252 shown as such, control

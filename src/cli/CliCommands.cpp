@@ -584,7 +584,7 @@ void save(const Options& o, LoadedRoute& route, QTextStream& out, QTextStream& e
     checkKeepsInput(o, route);
     const QString name = routeNameToSave(o, route, err);
     // Names and icons the device would not take are saved as they are, with a warning.
-    say(err, DeviceNameWarning(route.table, route.state.waypointCount()));
+    say(err, DeviceNameWarning(route.table, route.state.waypointCount(), Audience::CommandLine));
     say(err, deviceIconWarning(route.table, route.state.waypointCount()));
     write(o, RebuildRouteLines(route.state, route.table, name), out);
 }

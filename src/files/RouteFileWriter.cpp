@@ -52,7 +52,7 @@ QString CheckRouteName(const QString& fieldText, QString* trimmed) {
     return QString();
 }
 
-QString DeviceNameWarning(const RouteTable& table, int waypointCount) {
+QString DeviceNameWarning(const RouteTable& table, int waypointCount, Audience audience) {
     // A handful of names is enough to recognise the problem; the count says the rest.
     constexpr int NamesShown = 3;
     int misfits = 0;
@@ -75,7 +75,7 @@ QString DeviceNameWarning(const RouteTable& table, int waypointCount) {
            QStringLiteral(" the device (at most %1 characters of %2): ")
                .arg(MaxWaypointNameLength)
                .arg(QLatin1String(DeviceNameCharacters)) +
-           list + QStringLiteral(" The Waypoint Name Change Macro renames them all.");
+           list + QLatin1Char(' ') + WayForward(Cause::WaypointNames, audience);
 }
 
 QByteArray RebuildRouteLines(RouteState& state, const RouteTable& table, const QString& routeName) {

@@ -3,6 +3,8 @@
 // and the name, latitude, longitude and icon of each waypoint line put in from the table.
 #pragma once
 
+#include "route/Messages.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -19,7 +21,8 @@ QString CheckRouteName(const QString& fieldText, QString* trimmed = nullptr);
 // (more than 6 characters, or a character other than blank, 0-9, A-Z, a-z), among table rows
 // 1 to waypointCount: how many there are and the first few of them, shown as DisplayText.
 // Empty when every name fits.
-QString DeviceNameWarning(const RouteTable& table, int waypointCount);
+QString DeviceNameWarning(const RouteTable& table, int waypointCount,
+                          Audience audience = Audience::Window);
 
 // Puts the route name and the table's cells into the stored lines (the state keeps the
 // rebuilt lines) and returns the bytes of the whole file.

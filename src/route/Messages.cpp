@@ -38,6 +38,9 @@ QString WayForward(Cause cause, Audience audience) {
         return window ? QStringLiteral("Save it under another name to keep the other routes.")
                       : QStringLiteral("Give another -o file, or --replace-input to replace it "
                                        "all the same.");
+    case Cause::WaypointNames:
+        return window ? QStringLiteral("The Waypoint Name Change Macro renames them all.")
+                      : QStringLiteral("--name-macro renames them all.");
     case Cause::IconNumber:
         return window ? QStringLiteral("Pick an icon and Accept with Icon Change Macro ticked to "
                                        "give every waypoint that icon.")

@@ -52,6 +52,7 @@ enum class Cause {
     EmptyRoute,       // a route without waypoints, which the device cannot take
     ReplaceInput,     // a save that would replace the loaded file and lose its other routes
     IconNumber,       // icon numbers the device has no icon for
+    WaypointNames,    // waypoint names the device does not take
 };
 
 // The way forward for `cause`, told to `audience`; empty for Cause::Other.
