@@ -6,6 +6,7 @@
 
 #include "app/Dialogs.h"
 #include "app/ErrorReportingApplication.h"
+#include "app/PictureView.h"
 #include "app/RouteListDialog.h"
 #include "app/TForm1.h"
 #include "files/RouteImport.h"
@@ -145,6 +146,8 @@ private slots:
         QByteArray badIcon = GoodRoute;
         row(true, "bad icon", "bad.rte", badIcon.insert(badIcon.indexOf(", 1, 3,"), 'x'), 0,
             {u"error '3x' is not a valid integer value."_s}, "MYROUTE 3");
+        row(true, "route without waypoints", "empty.rte",
+            fixtures::header() + fixtures::routeLine("EMPTY"), 0, {}, "EMPTY 0");
         // Two routes offered: the second taken, or none.
         row(true, "second of two routes", "two_routes.gpx", {}, 2, {u"2"_s}, "Back 2");
         row(true, "route list cancelled", "two_routes.gpx", {}, 0, {u"2"_s});
@@ -166,7 +169,7 @@ private slots:
         const QString path =
             file.endsWith(u".gpx"_s) ? u"" RV58_TEST_DATA "/"_s + file : writeFile(file, bytes);
         load(path);
-        if (m_dialogs->shown.size() == shown.size()) // a message may go on with figures
+        if (!shown.isEmpty() && m_dialogs->shown.size() == shown.size()) // may go on with figures
             m_dialogs->shown.last().truncate(shown.last().size());
         QCOMPARE(m_dialogs->shown, shown);
         QCOMPARE(editingEnabled(), afterGood);
@@ -175,6 +178,10 @@ private slots:
                  taken.isEmpty() ? kept : taken);
         QCOMPARE(text("Edit_Filename"), taken.isEmpty() ? before : path);
         QCOMPARE(m_form->routeTable().rows(), afterGood ? text("Label_total_wpt").toInt() + 1 : 10);
+        // The overview shows the route on show, and nothing when it has no waypoints.
+        QImage blank(get<PictureView>("ImageRoute")->image());
+        blank.fill(Qt::white);
+        QCOMPARE(get<PictureView>("ImageRoute")->image() == blank, text("Label_total_wpt") == "0");
     }
 
     // A dropped file loads as by Load Route, every cell shows its text (not only the "NO"
