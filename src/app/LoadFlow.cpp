@@ -4,19 +4,28 @@
 #include "app/ApplicationTitle.h"
 #include "app/Dialogs.h"
 #include "app/ErrorReportingApplication.h"
+#include "app/WindowRefusals.h"
 #include "files/RouteImport.h"
 #include "route/DeviceRules.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <QTimer>
 
 namespace {
 // The progress dialog comes up only for work that takes longer than this.
 constexpr int ProgressDelayMs = 1000;
 } // namespace
 
-LoadFlow::LoadFlow(QWidget* window, Dialogs* dialogs) : m_window(window), m_dialogs(dialogs) {}
+LoadFlow::LoadFlow(QWidget* window, Dialogs* dialogs) : m_window(window), m_dialogs(dialogs) {
+    m_showProgress.setSingleShot(true);
+    m_showProgress.setInterval(ProgressDelayMs);
+    connect(&m_showProgress, &QTimer::timeout, this, [this] {
+        if (m_progress)
+            m_progress->show();
+    });
+}
 
 LoadFlow::~LoadFlow() {
     m_loader.reset();
@@ -55,13 +64,8 @@ void LoadFlow::onLoaderStep() {
         if (!fitReport.isEmpty())
             RunReported(*m_dialogs, [&] { m_dialogs->message(fitReport + QLatin1Char('.')); });
     } else if (stage == RouteLoader::Stage::Failed) {
-        RunReported(*m_dialogs, [this] {
-            const Refusal& refusal = m_loader->outcome().refusal;
-            QString details = refusal.explanation();
-            if (!refusal.details.isEmpty())
-                details += (details.isEmpty() ? QString() : QStringLiteral("\n")) + refusal.details;
-            m_dialogs->message(refusal.headline, details);
-        });
+        RunReported(*m_dialogs,
+                    [this] { m_dialogs->refusal(ForWindow(m_loader->outcome().refusal)); });
     }
     finish();
 }
@@ -88,31 +92,41 @@ bool LoadFlow::chooseListedRoute() {
 }
 
 void LoadFlow::startWorking(const QString& label) {
-    if (!m_progress)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    delete m_progress;
-    // A busy bar with Cancel, shown only when the work takes longer than a moment; modal to
-    // the window alone, which keeps painting behind it.
-    m_progress = new QProgressDialog(label, QStringLiteral("Cancel"), 0, 0, m_window);
-    m_progress->setWindowTitle(ApplicationTitle(QCoreApplication::applicationFilePath()));
-    m_progress->setWindowModality(Qt::WindowModal);
-    m_progress->setMinimumDuration(ProgressDelayMs);
-    m_progress->setValue(0); // starts the delay
-    connect(m_progress, &QProgressDialog::canceled, this, [this] {
-        if (m_loader)
-            m_loader->cancel();
-    });
+    if (m_working)
+        return;
+    m_working = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (!m_progress) {
+        // A busy bar with Cancel, modal to the window alone, which keeps painting behind it.
+        // One dialog serves every step; it shows only when its step takes longer than a
+        // moment, from the flow's own timer.
+        m_progress = new QProgressDialog(m_window);
+        m_progress->setWindowTitle(ApplicationTitle(QCoreApplication::applicationFilePath()));
+        m_progress->setWindowModality(Qt::WindowModal);
+        m_progress->setRange(0, 0);
+        m_progress->setCancelButtonText(QStringLiteral("Cancel"));
+        connect(m_progress, &QProgressDialog::canceled, this, [this] {
+            if (m_loader)
+                m_loader->cancel();
+        });
+    }
+    // reset() also stops the dialog's own timer, which would show it after a few seconds
+    // whatever the flow is doing by then.
+    m_progress->reset();
+    m_progress->setLabelText(label);
+    m_showProgress.start();
 }
 
 void LoadFlow::stopWorking() {
-    if (!m_progress)
+    if (!m_working)
         return;
-    QApplication::restoreOverrideCursor();
-    // Deleted later: this may run while the dialog is still delivering its own signal.
-    m_progress->disconnect(this);
+    m_working = false;
+    // Stopped the moment the work ends: nothing may come up over the question or message
+    // that follows, nor take its keyboard.
+    m_showProgress.stop();
+    m_progress->reset();
     m_progress->hide();
-    m_progress->deleteLater();
-    m_progress = nullptr;
+    QApplication::restoreOverrideCursor();
 }
 
 void LoadFlow::abandon() {

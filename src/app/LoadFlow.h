@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -58,6 +59,9 @@ private:
     // Made afresh for each load, with the converter set then.
     std::unique_ptr<RouteLoader> m_loader;
     bool m_loading = false;
-    // While set, the busy pointer is on and the progress dialog waits to show (or shows).
+    // While the converter works, the busy pointer is on and the progress dialog waits to
+    // show (or shows). The dialog is the window's child, made at the first work.
+    bool m_working = false;
     QProgressDialog* m_progress = nullptr;
+    QTimer m_showProgress;
 };

@@ -2,8 +2,10 @@
 #include "app/QtDialogs.h"
 
 #include "app/RouteListDialog.h"
+#include "route/Messages.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -11,21 +13,40 @@
 // modal to the whole application.
 
 QString QtDialogs::getOpenFileName(const QString& filter) {
-    // No caption, folder or file name is proposed; the chosen file must exist.
-    return QFileDialog::getOpenFileName(nullptr, QString(), QString(), filter);
+    // No caption or file name is proposed; the chosen file must exist.
+    const QString path = QFileDialog::getOpenFileName(nullptr, QString(), m_folder, filter);
+    if (!path.isEmpty())
+        useFolderOf(path);
+    return path;
 }
 
 QString QtDialogs::getSaveFileName(const QString& proposedName, const QString& filter) {
     // The window asks itself before an existing file is replaced, saying more than the
     // file dialog could, so the dialog's own question is turned off.
-    return QFileDialog::getSaveFileName(nullptr, QString(), proposedName, filter, nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    const QString proposed = m_folder.isEmpty() ? proposedName : m_folder + u'/' + proposedName;
+    const QString path = QFileDialog::getSaveFileName(nullptr, QString(), proposed, filter, nullptr,
+                                                      QFileDialog::DontConfirmOverwrite);
+    if (!path.isEmpty())
+        useFolderOf(path);
+    return path;
 }
 
-void QtDialogs::message(const QString& text, const QString& details) {
+void QtDialogs::useFolderOf(const QString& path) {
+    m_folder = QFileInfo(path).absolutePath();
+}
+
+void QtDialogs::message(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, m_title, text, QMessageBox::Ok);
-    if (!details.isEmpty())
-        box.setDetailedText(details);
+    box.exec();
+}
+
+void QtDialogs::refusal(const Refusal& refusal) {
+    QMessageBox box(QMessageBox::NoIcon, m_title, refusal.headline, QMessageBox::Ok);
+    box.setInformativeText(refusal.explanation());
+    if (!refusal.details.isEmpty())
+        box.setDetailedText(refusal.details);
+    // Return closes the box; it would otherwise go to the details button.
+    box.setDefaultButton(QMessageBox::Ok);
     box.exec();
 }
 
@@ -43,7 +64,10 @@ bool QtDialogs::confirm(const QString& text, const QString& acceptText) {
 }
 
 bool QtDialogs::askYesNo(const QString& text) {
+    // Y and N answer as the buttons' mnemonics; Return is Yes and Escape No.
     QMessageBox box(QMessageBox::Question, m_title, text, QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -1,35 +1,67 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/RouteGridView.h"
 
-#include <QFontMetrics>
+#include <QEvent>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QStyle>
 
-void RouteGridView::fitColumns(const QStringList& widest, const QList<int>& extraRoom,
-                               int fillColumn) {
+RouteGridView::RouteGridView(QWidget* parent)
+    : QTableView(parent), m_delegate(new RouteGridDelegate(this)) {
+    setItemDelegate(m_delegate);
+}
+
+void RouteGridView::setCellHook(RouteGridDelegate::DrawCellHook drawCell, int column, int room) {
+    m_delegate->setDrawCell(std::move(drawCell));
+    m_delegate->setExtraWidth(column, room);
+}
+
+void RouteGridView::fitColumns(const QStringList& widest, int fillColumn) {
     m_widest = widest;
+    m_fillColumn = fillColumn;
+    fitColumnsToFont();
+}
+
+void RouteGridView::fitColumnsToFont() {
+    m_fitPending = false;
     // A hidden section has no size hint.
     showNamedColumnsOnly();
-    // The view's own measures: a cell's text keeps the focus frame margin and a pixel free
-    // on each side; a header needs what its section size hint says.
-    const QFontMetrics metrics(font());
-    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const int gridLine = showGrid() ? 1 : 0;
     // A long route shows the vertical scroll bar; the columns fit beside it.
     int room = width() - 2 * frameWidth() -
                style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-    QList<int> widths(widest.size(), 0);
-    for (int c = 0; c < widest.size(); ++c) {
-        if (widest.at(c).isEmpty())
+    QList<int> widths(m_widest.size(), 0);
+    for (int c = 0; c < m_widest.size(); ++c) {
+        if (m_widest.at(c).isEmpty())
             continue;
+        // The grid line is drawn inside the column, beside the cell.
         widths[c] = qMax(horizontalHeader()->sectionSizeHint(c),
-                         metrics.horizontalAdvance(widest.at(c)) + 2 * margin + extraRoom.value(c));
-        if (c != fillColumn)
+                         m_delegate->cellSize(option, c, m_widest.at(c)).width() + gridLine);
+        if (c != m_fillColumn)
             room -= widths.at(c);
     }
-    widths[fillColumn] = qMax(widths.at(fillColumn), room);
+    // The fill column gives way to the others down to its header: a name is cut before a
+    // number is.
+    widths[m_fillColumn] = qMax(horizontalHeader()->sectionSizeHint(m_fillColumn), room);
     for (int c = 0; c < widths.size(); ++c)
         setColumnWidth(c, widths.at(c));
+}
+
+bool RouteGridView::event(QEvent* event) {
+    const bool handled = QTableView::event(event);
+    // The platform's fonts and the style are in place once the view is polished, and may
+    // change later. The header takes a new font after the view, so the columns are sized
+    // again once the event loop is back.
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Polish || type == QEvent::FontChange || type == QEvent::StyleChange) &&
+        !m_widest.isEmpty() && !m_fitPending) {
+        m_fitPending = true;
+        QMetaObject::invokeMethod(
+            this, [this] { fitColumnsToFont(); }, Qt::QueuedConnection);
+    }
+    return handled;
 }
 
 void RouteGridView::setModel(QAbstractItemModel* model) {

@@ -7,8 +7,8 @@
 #include "app/LoadFlow.h"
 #include "app/PictureView.h"
 #include "app/QtDialogs.h"
-#include "app/RouteGridDelegate.h"
 #include "app/RouteGridView.h"
+#include "app/WindowRefusals.h"
 #include "editing/WaypointEditor.h"
 #include "editing/WaypointValidation.h"
 #include "files/RouteFileWriter.h"
@@ -16,7 +16,6 @@
 #include "files/SaveTarget.h"
 #include "route/CellNumber.h"
 #include "route/DeviceText.h"
-#include "route/Messages.h"
 #include "route/RouteTable.h"
 #include "ui_TForm1.h"
 
@@ -47,8 +46,8 @@ const char* const SaveFilter = "RV58 route files (*.rte *.RTE)";
 
 // The widest text each named column holds for a real file: three-digit numbers, coordinates
 // of 11 characters as route files write them, distances of five digits. The "Date" column
-// is not shown; "WPT Name" takes the room the others leave, at least that of six wide
-// letters, the longest name the device takes.
+// is not shown; "WPT Name" takes the room the others leave, which at the window's font is
+// more than six wide letters, the longest name the device takes.
 const char* const WidestCells[RouteTable::HeaderColumns] = {
     "124", "WWWWWW", "-180.000000", "-180.000000", "", "255", "99999.99", "99999.99"};
 // Room for the half-size icon at the right end of an "Icon" cell, clear of the number.
@@ -126,11 +125,11 @@ void TForm1::setUpControls() {
 void TForm1::setUpTable() {
     RouteGridView* grid = ui->StringGrid_Data;
     grid->setModel(m_table);
-    grid->setItemDelegate(new RouteGridDelegate(
+    grid->setCellHook(
         [this](int column, int row, const QRect& rect, QPainter& painter) {
             StringGrid_DataDrawCell(column, row, rect, painter);
         },
-        grid));
+        RouteTable::ColIcon, TableIconRoom);
     QHeaderView* header = grid->horizontalHeader();
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setSectionsClickable(false);
@@ -183,9 +182,7 @@ void TForm1::FormCreate() {
     QStringList widest;
     for (const char* cell : WidestCells)
         widest << text(cell);
-    QList<int> extraRoom(RouteTable::HeaderColumns, 0);
-    extraRoom[RouteTable::ColIcon] = TableIconRoom;
-    ui->StringGrid_Data->fitColumns(widest, extraRoom, RouteTable::ColName);
+    ui->StringGrid_Data->fitColumns(widest, RouteTable::ColName);
     ui->Image1->resize(218, 128);
     ui->ImageRoute->resize(256, 128);
     m_routeImage = QImage(256, 128, QImage::Format_RGB32);
@@ -258,6 +255,7 @@ void TForm1::showLoadedRoute() {
     loader.takeOver(*m_table, routeName, m_state);
     m_loadedFile = m_loadingFile;
     m_loadedRouteCount = loader.routes().size();
+    m_dialogs->useFolderOf(m_loadedFile);
     ui->Edit_Filename->setText(m_loadedFile);
     ui->Edit_route_name->setText(routeName);
     m_reportedIconCells.clear();
@@ -293,7 +291,7 @@ void TForm1::Button_save_rteClick() {
     QString routeName;
     const QString problem = CheckRouteName(ui->Edit_route_name->text(), &routeName);
     if (!problem.isEmpty()) {
-        m_dialogs->message(problem);
+        m_dialogs->refusal(RouteNameRefusal(problem, ui->Edit_route_name->text()));
         return;
     }
     const QString misfits = DeviceNameWarning(*m_table, m_state.waypointCount());
@@ -305,7 +303,7 @@ void TForm1::Button_save_rteClick() {
         return;
     QString reason;
     if (!WriteRouteFile(path, bytes, &reason))
-        m_dialogs->message(Message::text(Message::WriteError), reason);
+        m_dialogs->refusal(WriteRefusal(path, reason));
 }
 
 // True when `path` may be written: it names no file yet, or the user agrees to replace it.
@@ -412,7 +410,8 @@ void TForm1::Button_update_wptClick() {
                        ui->CheckBox_ICON_CHANGE_MACRO->isChecked(),
                        ui->CheckBox_wpt_name_change_macro->isChecked());
     } else {
-        m_dialogs->message(problem);
+        m_dialogs->refusal(WaypointInputRefusal(problem, ui->Edit_waypoint->text(),
+                                                ui->Edit_Lat->text(), ui->Edit_Lon->text()));
     }
     // The distances and the overview are refreshed whether or not the input passed.
     RefreshRoute(m_state.selectedRow);

@@ -31,6 +31,19 @@ QString WayForward(Cause cause, Audience audience) {
                       : QStringLiteral("Give one with --route-name NAME (1 to %1 characters of "
                                        "blank, 0-9, A-Z, a-z).")
                             .arg(MaxRouteNameLength);
+    case Cause::WaypointName:
+        return window ? QStringLiteral("Type at most %1 characters of blank, 0-9, A-Z, a-z into "
+                                       "Waypoint Name.")
+                            .arg(MaxWaypointNameLength)
+                      : QStringLiteral("Give --name at most %1 characters of blank, 0-9, A-Z, "
+                                       "a-z.")
+                            .arg(MaxWaypointNameLength);
+    case Cause::Coordinates:
+        return QStringLiteral("Coordinates are kept as the file holds them: correct this "
+                              "waypoint in the file and load it again.");
+    case Cause::WriteFailed:
+        return window ? QStringLiteral("Save Route again and choose another folder or file name.")
+                      : QStringLiteral("Give -o another folder or file name.");
     }
     return QString();
 }

@@ -42,6 +42,9 @@ enum class Cause {
     ConverterMissing, // GPSBabel could not be started
     RouteTooLong,     // more waypoints than the device holds, not reduced
     RouteName,        // a route name the device does not take
+    WaypointName,     // a waypoint name the device does not take
+    Coordinates,      // a waypoint's latitude or longitude, as read, the device cannot take
+    WriteFailed,      // the route file could not be written where it was asked to go
 };
 
 // The way forward for `cause`, told to `audience`; empty for Cause::Other.
