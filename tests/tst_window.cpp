@@ -36,8 +36,7 @@ struct ScriptedDialogs : Dialogs {
         shown << u"save as "_s + proposedName;
         return next(files);
     }
-    QString folder; // where the file dialogs would start
-    void useFolderOf(const QString& path) override { folder = QFileInfo(path).absolutePath(); }
+    void useFolderOf(const QString&) override {}
     // A box must come up with the normal pointer; a refusal says why, and what to do when
     // there is something to do.
     void message(const QString& text) override {
@@ -471,6 +470,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT((person.answered == steps && !m_form->isLoading()) ||
                                          !person.problems.isEmpty(),
                                      60000);
+            QCOMPARE(m_form->focusWidget(), get(button)); // the keyboard goes on from there
         }
         QVERIFY2(person.problems.isEmpty(), qPrintable(person.problems.join('\n')));
         const QByteArray saved = fixtures::readFile(m_dir->filePath(u"WALK.RTE"_s));

@@ -6,8 +6,12 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 // The dialogs have no parent window: Qt then centres them on the screen, and they are
 // modal to the whole application.
@@ -40,9 +44,37 @@ void QtDialogs::message(const QString& text) {
     box.exec();
 }
 
+namespace {
+
+// A message box is as wide as its headline, and wraps the text under it to that width; the
+// reason and the way forward would be a narrow column under a short headline. Their column
+// is made as wide as their longest line, up to the width at which the box wraps a headline.
+void widenForText(QMessageBox& box, const QString& text) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (text.isEmpty())
+        return;
+    QLabel* label = nullptr;
+    for (QLabel* candidate : box.findChildren<QLabel*>())
+        if (candidate->text() == text)
+            label = candidate;
+    if (!grid || !label || grid->indexOf(label) < 0)
+        return;
+    int row = 0, column = 0, rows = 0, columns = 0;
+    grid->getItemPosition(grid->indexOf(label), &row, &column, &rows, &columns);
+    const QFontMetrics metrics(label->font());
+    int width = 0;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        width = qMax(width, metrics.horizontalAdvance(line) + 1);
+    const int wrapWidth = qMin(box.screen()->availableGeometry().width() / 2, 500);
+    grid->addItem(new QSpacerItem(qMin(width, wrapWidth), 0), grid->rowCount(), column, 1, columns);
+}
+
+} // namespace
+
 void QtDialogs::refusal(const Refusal& refusal) {
     QMessageBox box(QMessageBox::NoIcon, m_title, refusal.headline, QMessageBox::Ok);
     box.setInformativeText(refusal.explanation());
+    widenForText(box, refusal.explanation());
     if (!refusal.details.isEmpty())
         box.setDetailedText(refusal.details);
     // Return closes the box; it would otherwise go to the details button.

@@ -239,11 +239,15 @@ void TForm1::Button_GPX2RTEClick() {
     if (m_flow->isLoading())
         return;
     m_loadingFile = ui->Edit_Filename->text();
+    m_focusBeforeLoad = nullptr;
     for (QPushButton* button : {ui->Button_Browse, ui->Button_GPX2RTE, ui->Button_save_rte}) {
         // A focused button that is switched off would hand its focus on as a Tab does, and a
-        // text field taking focus that way selects its text and scrolls to its end.
-        if (button->hasFocus())
+        // text field taking focus that way selects its text and scrolls to its end. The
+        // button takes the focus back when the load ends, so the keyboard goes on from it.
+        if (focusWidget() == button) {
+            m_focusBeforeLoad = button;
             button->clearFocus();
+        }
         button->setEnabled(false);
     }
     m_flow->start(m_loadingFile);
@@ -277,6 +281,8 @@ void TForm1::endLoad() {
     ui->Button_GPX2RTE->setEnabled(true);
     ui->Button_save_rte->setEnabled(!m_loadedFile.isEmpty());
     ui->Edit_Filename->setText(m_loadedFile);
+    if (m_focusBeforeLoad)
+        m_focusBeforeLoad->setFocus();
     emit loadFinished();
 }
 

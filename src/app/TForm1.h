@@ -128,6 +128,8 @@ private:
     // load is under way.
     QString m_loadedFile;
     QString m_loadingFile;
+    // The button that had the focus when the load began, which takes it back at the end.
+    QWidget* m_focusBeforeLoad = nullptr;
     // How many routes the loaded file held; the saved file holds the chosen one only.
     qsizetype m_loadedRouteCount = 0;
     // (table row, cell text) of "Icon" cells already reported as not a number, so a repaint
