@@ -284,17 +284,24 @@ private slots:
 
     // A dropped file loads as by Load Route, every cell shows its text (not only the "NO"
     // column drawn before it), the columns of a full route fit beside the scroll bar, and
-    // with a column widened past the view's edge nothing scrolls the table sideways.
+    // with a column widened past the view's edge nothing scrolls the table sideways, nor
+    // takes the user's width back.
     void droppedRouteNeverScrollsSideways() {
         const QString path = writeFile(u"full.rte"_s, fixtures::routeFile(124));
         QVERIFY(!drop({QUrl::fromLocalFile(writeFile(u"a.txt"_s, "x"))}));
         QVERIFY(drop({QUrl::fromLocalFile(path)}));
         QCOMPARE(text("Edit_Filename"), QDir::toNativeSeparators(path));
         auto* grid = get<QTableView>("StringGrid_Data");
-        const auto shownCell = [&](int row) {
-            return grid->viewport()->grab(grid->visualRect(m_form->routeTable().index(row, 1)));
+        const auto shownCell = [&](int row, int column = 1) {
+            return grid->viewport()
+                ->grab(grid->visualRect(m_form->routeTable().index(row, column)))
+                .toImage();
         };
-        QVERIFY(shownCell(2).toImage() != shownCell(3).toImage()); // names differ
+        QVERIFY(shownCell(2) != shownCell(3)); // names differ
+        // The "NO" cell of the selected first row is a header section, not a selected cell.
+        const QImage number = shownCell(0, 0);
+        QVERIFY(number.pixelColor(number.rect().center()) !=
+                grid->palette().color(QPalette::Highlight));
         for (int c = 0; c < RouteTable::HeaderColumns; ++c)
             QVERIFY(grid->isColumnHidden(c) ||
                     grid->columnWidth(c) >= grid->horizontalHeader()->sectionSizeHint(c));
@@ -304,7 +311,9 @@ private slots:
         QWheelEvent wheel(QPointF(50, 30), grid->viewport()->mapToGlobal(QPointF(50, 30)), QPoint(),
                           QPoint(-120, 0), Qt::NoButton, {}, Qt::NoScrollPhase, false);
         QApplication::sendEvent(grid->viewport(), &wheel);
+        QCoreApplication::processEvents();
         QCOMPARE(grid->horizontalScrollBar()->value() + grid->columnViewportPosition(0), 0);
+        QCOMPARE(grid->columnWidth(RouteTable::ColName), 400); // the user's width stays
     }
 
     // The list a multi-route file offers: numbers, names as the converter wrote them, an
