@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/Dialogs.h"
+#include "route/Messages.h"
 
 #include <QByteArray>
 #include <QString>
@@ -29,8 +30,10 @@ class RecordingDialogs : public Dialogs {
 public:
     QString getOpenFileName(const QString&) override { return {}; }
     QString getSaveFileName(const QString&, const QString&) override { return {}; }
-    void message(const QString& text, const QString& details) override {
-        messages << (details.isEmpty() ? text : text + QStringLiteral(": ") + details);
+    void useFolderOf(const QString&) override {}
+    void message(const QString& text) override { messages << text; }
+    void refusal(const Refusal& refusal) override {
+        messages << refusal.headline + QStringLiteral(": ") + refusal.explanation();
     }
     void errorReport(const QString& text) override { messages << text; }
     bool confirm(const QString& text, const QString&) override {

@@ -6,8 +6,10 @@
 
 #include "app/Dialogs.h"
 #include "app/ErrorReportingApplication.h"
+#include "app/PictureView.h"
 #include "app/RouteListDialog.h"
 #include "app/TForm1.h"
+#include "app/WindowRefusals.h"
 #include "files/RouteImport.h"
 #include "route/RouteTable.h"
 
@@ -34,9 +36,15 @@ struct ScriptedDialogs : Dialogs {
         shown << u"save as "_s + proposedName;
         return next(files);
     }
-    // A box must come up with the normal pointer.
-    void message(const QString& text, const QString&) override {
+    void useFolderOf(const QString&) override {}
+    // A box must come up with the normal pointer; a refusal says why, and what to do when
+    // there is something to do.
+    void message(const QString& text) override {
         shown << text + (QApplication::overrideCursor() ? u" (busy)"_s : QString());
+    }
+    void refusal(const Refusal& r) override {
+        message(r.headline + (r.reason.isEmpty() ? u" (no reason)"_s : QString()) +
+                (r.remedy.isEmpty() ? QString() : u" "_s + r.remedy));
     }
     void errorReport(const QString& text) override { shown << u"error "_s + text; }
     bool confirm(const QString& t, const QString& ok) override { return ask(ok + u": "_s + t); }
@@ -54,6 +62,96 @@ void screenshot(QWidget* widget, const char* env) {
     QVERIFY(QTest::qWaitForWindowExposed(widget));
     QVERIFY(widget->grab().save(qEnvironmentVariable(env)));
 }
+
+// Dialog buttons in the order a GNOME desktop gives them, where a message's Show Details
+// button comes before OK.
+struct GnomeButtonOrder : QProxyStyle {
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        return hint == SH_DialogButtonLayout
+                   ? QDialogButtonBox::GnomeLayout
+                   : QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+// A person at the keyboard, answering each dialog in turn. A dialog is answered once it has
+// been up for longer than a progress dialog waits, and only when it is the one expected,
+// captioned as the program is called, holds the keyboard, and no other window shows.
+class KeyboardPerson : public QObject {
+public:
+    struct Step {
+        QString dialog; // "file dialog", "route list", or the start of a message box's text
+        std::function<void(QWidget* keyboard)> keys;
+    };
+    QList<Step> steps;
+    QStringList problems;
+    int answered = 0;
+
+    explicit KeyboardPerson(QWidget* window) : m_window(window) {
+        connect(&m_timer, &QTimer::timeout, this, &KeyboardPerson::look);
+        m_timer.start(50);
+    }
+    bool done() const { return answered == steps.size() || !problems.isEmpty(); }
+
+private:
+    static QString kindOf(QWidget* w) {
+        if (auto* box = qobject_cast<QMessageBox*>(w))
+            return box->text();
+        if (qobject_cast<QFileDialog*>(w))
+            return u"file dialog"_s;
+        if (w->objectName() == u"RouteListDialog"_s)
+            return u"route list"_s;
+        return QString::fromLatin1(w->metaObject()->className());
+    }
+    void look() {
+        QWidget* top = QApplication::activeModalWidget();
+        if (top && top == m_answered) { // closing, unless the answer did not close it
+            if (m_since.elapsed() > 3000) {
+                problems << u"%1 is still up after its answer"_s.arg(kindOf(top));
+                top->close();
+            }
+            return;
+        }
+        if (!top || top != m_seen) {
+            m_seen = top;
+            m_since.start();
+            return;
+        }
+        const bool file = qobject_cast<QFileDialog*>(top);
+        if (done()) { // an unexpected dialog after a problem is closed, so the walk ends
+            top->close();
+            return;
+        }
+        if (!file && m_since.elapsed() < 1300)
+            return;
+        QString problem;
+        const Step& step = steps.at(answered);
+        for (QWidget* other : QApplication::topLevelWidgets())
+            if (other->isVisible() && other != top && other != m_window &&
+                !(other->windowType() & (Qt::Popup | Qt::ToolTip) & ~Qt::Window))
+                problem += u" %1 shows too;"_s.arg(kindOf(other) + u' ' + other->windowTitle());
+        QWidget* keyboard = QApplication::focusWidget();
+        if (!keyboard || !top->isAncestorOf(keyboard))
+            problem += u" the keyboard is elsewhere;"_s;
+        if (!kindOf(top).startsWith(step.dialog) ||
+            (!file && top->windowTitle() != u"Tst_window"_s))
+            problem += u" %1 (%2) is up;"_s.arg(kindOf(top), top->windowTitle());
+        if (!problem.isEmpty()) {
+            problems << u"%1 expected:%2"_s.arg(step.dialog, problem);
+            return;
+        }
+        ++answered;
+        m_answered = top;
+        m_since.start();
+        step.keys(keyboard);
+    }
+
+    QWidget* m_window;
+    QTimer m_timer;
+    QPointer<QWidget> m_seen;
+    QPointer<QWidget> m_answered;
+    QElapsedTimer m_since;
+};
 
 } // namespace
 
@@ -139,12 +237,15 @@ private slots:
         for (bool afterGood : {false, true}) {
             row(afterGood, "not a route file", "notes.rte", "Just some notes\r\n", 0, {format});
             row(afterGood, "one waypoint too many", "long.rte", fixtures::routeFile(125), 0,
-                {FitQuestion(125), format});
+                {FitQuestion(125),
+                 format + ' ' + WayForward(Cause::RouteTooLong, Audience::Window)});
         }
         // The first row's icon cannot be read: reported once, and the route is still taken.
         QByteArray badIcon = GoodRoute;
         row(true, "bad icon", "bad.rte", badIcon.insert(badIcon.indexOf(", 1, 3,"), 'x'), 0,
             {u"error '3x' is not a valid integer value."_s}, "MYROUTE 3");
+        row(true, "route without waypoints", "empty.rte",
+            fixtures::header() + fixtures::routeLine("EMPTY"), 0, {}, "EMPTY 0");
         // Two routes offered: the second taken, or none.
         row(true, "second of two routes", "two_routes.gpx", {}, 2, {u"2"_s}, "Back 2");
         row(true, "route list cancelled", "two_routes.gpx", {}, 0, {u"2"_s});
@@ -166,8 +267,8 @@ private slots:
         const QString path =
             file.endsWith(u".gpx"_s) ? u"" RV58_TEST_DATA "/"_s + file : writeFile(file, bytes);
         load(path);
-        if (m_dialogs->shown.size() == shown.size()) // a message may go on with figures
-            m_dialogs->shown.last().truncate(shown.last().size());
+        if (shown.value(shown.size() - 1).endsWith(' ') && m_dialogs->shown.size() == shown.size())
+            m_dialogs->shown.last().truncate(shown.last().size()); // goes on with figures
         QCOMPARE(m_dialogs->shown, shown);
         QCOMPARE(editingEnabled(), afterGood);
         const QString kept = afterGood ? u"MYROUTE 3"_s : u" 0"_s;
@@ -175,21 +276,32 @@ private slots:
                  taken.isEmpty() ? kept : taken);
         QCOMPARE(text("Edit_Filename"), taken.isEmpty() ? before : path);
         QCOMPARE(m_form->routeTable().rows(), afterGood ? text("Label_total_wpt").toInt() + 1 : 10);
+        // The overview shows the route on show, and nothing when it has no waypoints.
+        QImage blank(get<PictureView>("ImageRoute")->image());
+        blank.fill(Qt::white);
+        QCOMPARE(get<PictureView>("ImageRoute")->image() == blank, text("Label_total_wpt") == "0");
     }
 
     // A dropped file loads as by Load Route, every cell shows its text (not only the "NO"
     // column drawn before it), the columns of a full route fit beside the scroll bar, and
-    // with a column widened past the view's edge nothing scrolls the table sideways.
+    // with a column widened past the view's edge nothing scrolls the table sideways, nor
+    // takes the user's width back.
     void droppedRouteNeverScrollsSideways() {
         const QString path = writeFile(u"full.rte"_s, fixtures::routeFile(124));
         QVERIFY(!drop({QUrl::fromLocalFile(writeFile(u"a.txt"_s, "x"))}));
         QVERIFY(drop({QUrl::fromLocalFile(path)}));
         QCOMPARE(text("Edit_Filename"), QDir::toNativeSeparators(path));
         auto* grid = get<QTableView>("StringGrid_Data");
-        const auto shownCell = [&](int row) {
-            return grid->viewport()->grab(grid->visualRect(m_form->routeTable().index(row, 1)));
+        const auto shownCell = [&](int row, int column = 1) {
+            return grid->viewport()
+                ->grab(grid->visualRect(m_form->routeTable().index(row, column)))
+                .toImage();
         };
-        QVERIFY(shownCell(2).toImage() != shownCell(3).toImage()); // names differ
+        QVERIFY(shownCell(2) != shownCell(3)); // names differ
+        // The "NO" cell of the selected first row is a header section, not a selected cell.
+        const QImage number = shownCell(0, 0);
+        QVERIFY(number.pixelColor(number.rect().center()) !=
+                grid->palette().color(QPalette::Highlight));
         for (int c = 0; c < RouteTable::HeaderColumns; ++c)
             QVERIFY(grid->isColumnHidden(c) ||
                     grid->columnWidth(c) >= grid->horizontalHeader()->sectionSizeHint(c));
@@ -199,19 +311,84 @@ private slots:
         QWheelEvent wheel(QPointF(50, 30), grid->viewport()->mapToGlobal(QPointF(50, 30)), QPoint(),
                           QPoint(-120, 0), Qt::NoButton, {}, Qt::NoScrollPhase, false);
         QApplication::sendEvent(grid->viewport(), &wheel);
+        QCoreApplication::processEvents();
         QCOMPARE(grid->horizontalScrollBar()->value() + grid->columnViewportPosition(0), 0);
+        QCOMPARE(grid->columnWidth(RouteTable::ColName), 400); // the user's width stays
     }
 
-    // The list a multi-route file offers: names as the converter wrote them, and the
+    // The list a multi-route file offers: numbers, names as the converter wrote them, an
+    // unnamed route marked as such, every entry whole in rows of a table's height, and the
     // number of the chosen entry.
     void routeListShowsEachRoute() {
         RouteListDialog dialog(
-            {{1, u"Lake shore"_s, 9, u"route"_s}, {4, u"Café „Seeblick“"_s, 612, u"track"_s}});
+            {{1, u"Lake shore"_s, 9, u"route"_s},
+             {2, QString(), 40, u"route"_s},
+             {4, u"Café „Seeblick“ to the old mill by the northern shore"_s, 612, u"track"_s}});
         screenshot(&dialog, "RV58_ROUTE_LIST_SCREENSHOT");
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto* list = dialog.findChild<QTreeWidget*>(u"RouteList"_s);
-        list->setCurrentItem(list->topLevelItem(1));
-        QCOMPARE(list->currentItem()->text(0) + QString::number(dialog.chosenNumber()),
+        QCOMPARE(list->topLevelItem(1)->text(0) + list->topLevelItem(1)->text(1), u"2(no name)"_s);
+        QCOMPARE(list->topLevelItem(1)->foreground(1).color(),
+                 list->palette().color(QPalette::PlaceholderText));
+        for (int c = 0; c < list->columnCount(); ++c)
+            QVERIFY(list->columnWidth(c) >=
+                    static_cast<QAbstractItemView*>(list)->sizeHintForColumn(c));
+        QCOMPARE(list->visualItemRect(list->topLevelItem(0)).height(),
+                 QTableView().verticalHeader()->defaultSectionSize());
+        list->setCurrentItem(list->topLevelItem(2));
+        QCOMPARE(list->currentItem()->text(1).left(15) + QString::number(dialog.chosenNumber()),
                  u"Café „Seeblick“4"_s);
+    }
+
+    // What the window says under the headline of its own refusals: the reason, naming what
+    // was refused, and the way forward.
+    void windowRefusalsSayWhy_data() {
+        QTest::addColumn<QString>("headline");
+        QTest::addColumn<QStringList>("input"); // name, latitude, longitude; route name; path
+        QTest::addColumn<QString>("said");
+        const QString name = WayForward(Cause::WaypointName, Audience::Window);
+        const QString file = WayForward(Cause::Coordinates, Audience::Window);
+        const QString route = WayForward(Cause::RouteName, Audience::Window);
+        const auto row = [](const char* what, const char* headline, const QStringList& input,
+                            const QString& said) {
+            QTest::newRow(what) << QString::fromLatin1(headline) << input << said;
+        };
+        row("name too long", Message::NameLength, {u" TOO LONG "_s, u"1"_s, u"2"_s},
+            u"The name \"TOO LONG\" has 8 characters.\n"_s + name);
+        row("name character", Message::NameChar, {u"R\u00d6VER"_s, u"1"_s, u"2"_s},
+            u"The name \"R\u00d6VER\" holds \"\u00d6\", which the device does not take.\n"_s +
+                name);
+        row("latitude too long", Message::LatitudeLength, {QString(), u"-48.1234567"_s, u"2"_s},
+            u"The latitude \"-48.1234567\" of this waypoint has 11 characters; the device reads "
+            "at most 9 after a sign.\n"_s +
+                file);
+        row("longitude character", Message::LongitudeChar, {QString(), u"1"_s, u"-11,5"_s},
+            u"The longitude \"-11,5\" of this waypoint holds \",\"; the device reads digits and "
+            "a point after a sign.\n"_s +
+                file);
+        row("latitude range", Message::LatitudeRange, {QString(), u"91"_s, u"2"_s},
+            u"The latitude \"91\" of this waypoint lies outside -90 to 90.\n"_s + file);
+        row("longitude range", Message::LongitudeRange, {QString(), u"1"_s, u"-180.5"_s},
+            u"The longitude \"-180.5\" of this waypoint lies outside -180 to 180.\n"_s + file);
+        row("route name empty", Message::RouteNameLength, {u"  "_s},
+            u"The route name is empty.\n"_s + route);
+        row("route name character", Message::RouteNameChar, {u"Trip-2"_s},
+            u"The route name \"Trip-2\" holds \"-\", which the device does not take.\n"_s + route);
+        row("write", Message::WriteError, {u"/x/A.RTE"_s, u"Permission denied."_s},
+            u"/x/A.RTE could not be written: Permission denied.\n"_s +
+                WayForward(Cause::WriteFailed, Audience::Window));
+    }
+
+    void windowRefusalsSayWhy() {
+        QFETCH(QString, headline);
+        QFETCH(QStringList, input);
+        QFETCH(QString, said);
+        const Refusal refusal = input.size() == 3
+                                    ? WaypointInputRefusal(headline, input[0], input[1], input[2])
+                                : input.size() == 1 ? RouteNameRefusal(headline, input[0])
+                                                    : WriteRefusal(input[0], input[1]);
+        QCOMPARE(refusal.headline + '\n' + refusal.explanation(), headline + '\n' + said);
     }
 
     // The window stays responsive while the converter works, with the wait pointer, a
@@ -242,6 +419,71 @@ private slots:
                              QString::number(editingEnabled() && get("Button_Browse")->isEnabled()),
                          before + u"31"_s);
         }
+    }
+
+    // The walk of a person at the keyboard through the real dialogs: a GPX file that is not
+    // one, refused with the converter's output behind Details; a file of two routes, the
+    // second too long, refused; then fitted and saved. Each dialog comes up alone, with the
+    // keyboard; Return closes a message, whatever the desktop's button order; file dialogs
+    // open where the last file was.
+    void keyboardWalkThroughRealDialogs() {
+        m_form->setDialogs(nullptr);
+        const QString style = QApplication::style()->name();
+        QApplication::setStyle(new GnomeButtonOrder);
+        const auto restoreStyle = qScopeGuard([&style] { QApplication::setStyle(style); });
+        QByteArray gpx = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"t\" "
+                         "xmlns=\"http://www.topografix.com/GPX/1/1\">\n";
+        for (int points : {3, 130}) {
+            gpx += "<rte><name>" + QByteArray(points > 3 ? "Long way" : "Short") + "</name>\n";
+            for (int i = 0; i < points; ++i)
+                gpx += u"<rtept lat=\"%1\" lon=\"%2\"><name>P%3</name></rtept>\n"_s
+                           .arg(48 + i * 0.001, 0, 'f', 6)
+                           .arg(11 + (i % 2) * 0.002 + i * 0.0005, 0, 'f', 6)
+                           .arg(i + 1)
+                           .toLatin1();
+            gpx += "</rte>\n";
+        }
+        const QString path = writeFile(u"walk.gpx"_s, gpx + "</gpx>\n");
+        const auto type = [](const QString& text) {
+            return [text](QWidget* keyboard) {
+                QTest::keyClick(keyboard, Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClicks(keyboard, text);
+                QTest::keyClick(keyboard, Qt::Key_Return);
+            };
+        };
+        const auto press = [](Qt::Key key) {
+            return [key](QWidget* keyboard) { QTest::keyClick(keyboard, key); };
+        };
+        const auto secondRoute = [](QWidget* keyboard) {
+            QTest::keyClick(keyboard, Qt::Key_Down);
+            QTest::keyClick(keyboard, Qt::Key_Return);
+        };
+        KeyboardPerson person(m_form.get());
+        person.steps = {{u"file dialog"_s, type(writeFile(u"notes.gpx"_s, "notes\n"))},
+                        {Message::text(Message::ConversionFailed), press(Qt::Key_Return)},
+                        {u"file dialog"_s, type(path)},
+                        {u"route list"_s, secondRoute},
+                        {FitQuestion(130), press(Qt::Key_N)},
+                        {u"Route File Format Error!"_s, press(Qt::Key_Return)},
+                        {u"file dialog"_s, type(u"walk.gpx"_s)},
+                        {u"route list"_s, secondRoute},
+                        {FitQuestion(130), press(Qt::Key_Return)},
+                        {u"130 points reduced to 124; the route is "_s, press(Qt::Key_Return)},
+                        {u"file dialog"_s, type(u"WALK.RTE"_s)}};
+        for (const auto& [button, steps] :
+             {std::pair("Button_Browse", 2), std::pair("Button_Browse", 6),
+              std::pair("Button_Browse", 10), std::pair("Button_save_rte", 11)}) {
+            if (!get(button)->isEnabled())
+                break;
+            click(button);
+            QTRY_VERIFY_WITH_TIMEOUT((person.answered == steps && !m_form->isLoading()) ||
+                                         !person.problems.isEmpty(),
+                                     60000);
+            QCOMPARE(m_form->focusWidget(), get(button)); // the keyboard goes on from there
+        }
+        QVERIFY2(person.problems.isEmpty(), qPrintable(person.problems.join('\n')));
+        const QByteArray saved = fixtures::readFile(m_dir->filePath(u"WALK.RTE"_s));
+        QCOMPARE(QString::number(saved.count("\nW,")) + text("Edit_route_name"), u"124Long way"_s);
     }
 
     void saveRoute_data() {
@@ -290,6 +532,60 @@ private slots:
             QCOMPARE(fixtures::readFile(m_dir->filePath(file.key())), file.value());
     }
 
+    // Every value and every header of the table whole, in the font its cells are painted
+    // with: as the window starts, with a larger system font, and after the platform has given
+    // item views a font of their own while the window shows.
+    void everyValueWhole_data() {
+        QTest::addColumn<int>("fontChange");
+        QTest::newRow("default font") << 0;
+        QTest::newRow("system font one point larger") << 1;
+        QTest::newRow("item views given a bold font while shown") << 2;
+    }
+
+    void everyValueWhole() {
+        QFETCH(int, fontChange);
+        const QFont systemFont = QApplication::font();
+        QFont changed = systemFont;
+        if (fontChange == 1) {
+            changed.setPointSizeF(systemFont.pointSizeF() + 1);
+            QApplication::setFont(changed);
+            init();
+        }
+        QByteArray bytes = fixtures::header() + fixtures::routeLine("WIDE");
+        for (int i = 1; i <= 124; ++i)
+            bytes += fixtures::waypointLine(i, "WWWWWW", i % 2 ? "-89.999999" : "-89.990000",
+                                            "-180.000000", i % 2 ? "255" : "100");
+        load(writeFile(u"wide.rte"_s, bytes));
+        if (fontChange == 2) {
+            changed.setBold(true);
+            QApplication::setFont(changed, "QAbstractItemView");
+        }
+        auto* grid = get<QTableView>("StringGrid_Data");
+        const auto cutColumns = [grid] {
+            QString cut;
+            // Names may be longer than the device takes; they give way to the numbers.
+            for (int c = 0; c < grid->model()->columnCount(); ++c) {
+                const int cells = c == RouteTable::ColName
+                                      ? 0
+                                      : static_cast<QAbstractItemView*>(grid)->sizeHintForColumn(c);
+                if (!grid->isColumnHidden(c) &&
+                    grid->columnWidth(c) <
+                        qMax(cells, grid->horizontalHeader()->sectionSizeHint(c)))
+                    cut += u" %1: %2 < %3, %4;"_s.arg(c)
+                               .arg(grid->columnWidth(c))
+                               .arg(cells)
+                               .arg(grid->horizontalHeader()->sectionSizeHint(c));
+            }
+            if (grid->horizontalHeader()->length() > grid->viewport()->width())
+                cut += u" past the right edge"_s;
+            return cut;
+        };
+        QTRY_COMPARE(cutColumns(), QString());
+        QCOMPARE(grid->font().bold(), fontChange == 2);
+        QApplication::setFont(systemFont);
+        QApplication::setFont(systemFont, "QAbstractItemView");
+    }
+
     // A GPX file through the real converter, edited as a user edits it and saved: the
     // converter's own lines with the name and icon fields of each waypoint put in, every
     // other byte as the converter wrote it. On the way, refused edits change nothing and a
@@ -334,8 +630,10 @@ private slots:
         // One measurement for the load and for each Accept, refused or not, and none for a
         // selection, which only draws the overview anew.
         QCOMPARE(u"%1 %2"_s.arg(measured.count()).arg(drawn.count()), u"12 23"_s);
-        QCOMPARE(m_dialogs->shown.join('|'), u"Input Length Error (Name)!|error 'y' is not a valid "
-                                             "integer value.|save as Lake shore.RTE"_s);
+        QCOMPARE(m_dialogs->shown.join('|'),
+                 u"Input Length Error (Name)! "_s +
+                     WayForward(Cause::WaypointName, Audience::Window) +
+                     u"|error 'y' is not a valid integer value.|save as Lake shore.RTE"_s);
 
         QProcess converter;
         converter.start(GpsBabelConverter::defaultProgram(),

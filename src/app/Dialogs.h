@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+struct Refusal;
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -18,8 +20,14 @@ public:
     // As above, proposing `proposedName`; an existing file is given back without a question
     // (the window asks before replacing it).
     virtual QString getSaveFileName(const QString& proposedName, const QString& filter) = 0;
-    // An expected problem: the text, one OK button, no icon; `details` may be empty.
-    virtual void message(const QString& text, const QString& details = QString()) = 0;
+    // Both file dialogs start in the folder of the file last chosen in either, or of
+    // `path` once this has been called with it (the file a load took the route from).
+    virtual void useFolderOf(const QString& path) = 0;
+    // Information: the text and one OK button, no icon.
+    virtual void message(const QString& text) = 0;
+    // A problem that stopped an operation, with one OK button and no icon: the headline, the
+    // reason and the way forward under it, and the converter's output behind a button.
+    virtual void refusal(const Refusal& refusal) = 0;
     // An error that escaped a handler, shown with a stop icon.
     virtual void errorReport(const QString& text) = 0;
     // A warning before going on: true when the user takes the button `acceptText`, false for

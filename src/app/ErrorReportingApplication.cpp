@@ -35,6 +35,10 @@ QString CurrentErrorText() {
     }
 }
 
+void ReportCurrentError(Dialogs& dialogs) {
+    dialogs.errorReport(ErrorReportText(CurrentErrorText()));
+}
+
 void ErrorReportingApplication::reportCurrentException() {
     reportError(CurrentErrorText());
 }

@@ -14,6 +14,19 @@ QString ErrorReportText(const QString& text);
 // The text of the exception being handled; call only inside a catch block.
 QString CurrentErrorText();
 
+// Reports the exception being handled through `dialogs`; call only inside a catch block.
+void ReportCurrentError(Dialogs& dialogs);
+
+// Runs a handler; an error that escapes it is reported through `dialogs` and the handler
+// abandoned, before the error could unwind through Qt's own code.
+template <class Handler> void RunReported(Dialogs& dialogs, Handler&& handler) {
+    try {
+        handler();
+    } catch (...) {
+        ReportCurrentError(dialogs);
+    }
+}
+
 class ErrorReportingApplication : public QApplication {
     Q_OBJECT
 public:

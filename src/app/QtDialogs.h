@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog layer as the program shows it: QFileDialog, QMessageBox and the route list,
-// captioned with the application title.
+// captioned with the application title, each answered from the keyboard as well.
 #pragma once
 
 #include "app/Dialogs.h"
@@ -11,7 +11,9 @@ public:
 
     QString getOpenFileName(const QString& filter) override;
     QString getSaveFileName(const QString& proposedName, const QString& filter) override;
-    void message(const QString& text, const QString& details = QString()) override;
+    void useFolderOf(const QString& path) override;
+    void message(const QString& text) override;
+    void refusal(const Refusal& refusal) override;
     void errorReport(const QString& text) override;
     bool confirm(const QString& text, const QString& acceptText) override;
     bool askYesNo(const QString& text) override;
@@ -19,4 +21,7 @@ public:
 
 private:
     QString m_title;
+    // Where the file dialogs start; empty until a file has been chosen or loaded, when they
+    // start in the working folder.
+    QString m_folder;
 };

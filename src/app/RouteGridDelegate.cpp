@@ -6,21 +6,33 @@
 #include <QStyle>
 #include <QStyleOptionHeader>
 
+namespace {
+
+// The "NO" column's cells are header sections, never shown as selected.
+QStyleOptionHeader headerOption(const QStyleOptionViewItem& option, const QString& text) {
+    QStyleOptionHeader header;
+    header.rect = option.rect;
+    header.palette = option.palette;
+    header.fontMetrics = option.fontMetrics;
+    header.state = option.state & (QStyle::State_Enabled | QStyle::State_Active);
+    header.orientation = Qt::Vertical;
+    header.text = text;
+    header.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    return header;
+}
+
+QStyle* styleOf(const QStyleOptionViewItem& option) {
+    return option.widget ? option.widget->style() : QApplication::style();
+}
+
+} // namespace
+
 void RouteGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const {
     if (index.column() == 0) {
-        // The fixed "NO" column: a header section, never shown as selected.
-        QStyleOptionHeader header;
-        header.rect = option.rect;
-        header.palette = option.palette;
-        header.state = option.state & (QStyle::State_Enabled | QStyle::State_Active);
-        header.orientation = Qt::Vertical;
-        header.text = index.data().toString();
-        header.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-        const QWidget* widget = option.widget;
-        QStyle* style = widget ? widget->style() : QApplication::style();
         painter->save();
-        style->drawControl(QStyle::CE_Header, &header, painter, widget);
+        const QStyleOptionHeader header = headerOption(option, index.data().toString());
+        styleOf(option)->drawControl(QStyle::CE_Header, &header, painter, option.widget);
         painter->restore();
     } else {
         QStyledItemDelegate::paint(painter, option, index);
@@ -30,4 +42,28 @@ void RouteGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         m_drawCell(index.column(), index.row() + 1, option.rect, *painter);
         painter->restore();
     }
+}
+
+QSize RouteGridDelegate::cellSize(const QStyleOptionViewItem& option, int column,
+                                  const QString& text) const {
+    QSize size;
+    if (column == 0) {
+        const QStyleOptionHeader header = headerOption(option, text);
+        size = styleOf(option)->sizeFromContents(QStyle::CT_HeaderSection, &header, QSize(),
+                                                 option.widget);
+    } else {
+        QStyleOptionViewItem item = option;
+        item.features |= QStyleOptionViewItem::HasDisplay;
+        item.text = text;
+        size = styleOf(option)->sizeFromContents(QStyle::CT_ItemViewItem, &item, QSize(),
+                                                 option.widget);
+    }
+    return size + QSize(m_extraWidth.value(column), 0);
+}
+
+QSize RouteGridDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                  const QModelIndex& index) const {
+    QStyleOptionViewItem item = option;
+    initStyleOption(&item, index);
+    return cellSize(item, index.column(), item.text);
 }

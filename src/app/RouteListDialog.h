@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The list of the routes a file holds, from which the user picks the one to load: name,
-// number of points and kind (route or track) of each, the first one chosen to begin with.
+// The list of the routes a file holds, from which the user picks the one to load: number,
+// name, number of points and kind (route or track) of each, the first one chosen to begin
+// with. The dialog is as large as its entries need, up to the screen.
 #pragma once
 
 #include "files/RouteList.h"
@@ -19,5 +20,8 @@ public:
     int chosenNumber() const;
 
 private:
+    void addEntries(const QList<RouteListEntry>& routes);
+    void fitToEntries();
+
     QTreeWidget* m_list = nullptr;
 };

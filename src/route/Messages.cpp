@@ -45,6 +45,17 @@ QString WayForward(Cause cause, Audience audience) {
         return window ? QStringLiteral("Pick an icon and Accept with Icon Change Macro ticked to "
                                        "give every waypoint that icon.")
                       : QStringLiteral("--icon K --icon-macro gives every waypoint icon K.");
+    case Cause::WaypointName:
+        return (window ? QStringLiteral("Type at most %1 characters of %2 into Waypoint Name.")
+                       : QStringLiteral("Give --name at most %1 characters of %2."))
+            .arg(MaxWaypointNameLength)
+            .arg(QLatin1String(DeviceNameCharacters));
+    case Cause::Coordinates:
+        return QStringLiteral("Coordinates are kept as the file holds them: correct this "
+                              "waypoint in the file and load it again.");
+    case Cause::WriteFailed:
+        return window ? QStringLiteral("Save Route again and choose another folder or file name.")
+                      : QStringLiteral("Give -o another folder or file name.");
     }
     return QString();
 }

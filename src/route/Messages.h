@@ -53,6 +53,9 @@ enum class Cause {
     ReplaceInput,     // a save that would replace the loaded file and lose its other routes
     IconNumber,       // icon numbers the device has no icon for
     WaypointNames,    // waypoint names the device does not take
+    WaypointName,     // a waypoint name the device does not take
+    Coordinates,      // a waypoint's latitude or longitude, as read, the device cannot take
+    WriteFailed,      // the route file could not be written where it was asked to go
 };
 
 // The way forward for `cause`, told to `audience`; empty for Cause::Other.
