@@ -282,7 +282,7 @@ private slots:
         add("route name the device does not take", "rv58route-cli convert narva.rte -o link.rte",
             "1", "",
             "Input Char Error (Route Name)!\nThe route name \"NARVA-Leipzig\" holds "
-            "\"-\", a character the device does not take.\n" +
+            "\"-\", which the device does not take.\n" +
                 nameRule);
         add("that route, named", "rv58route-cli convert narva.rte -o link.rte --route-name Narva",
             "0", "", "", ::hills("Narva"));
@@ -329,7 +329,8 @@ private slots:
             add(target, QStringLiteral("rv58route-cli convert in.rte -o ") + target, "1", "",
                 warning + "RTE file write error.\n" + target +
                     (target == QLatin1String("bin") ? " is a directory.\n"
-                                                    : " is not a regular file.\n"));
+                                                    : " is not a regular file.\n") +
+                    "Give -o another folder or file name.\n");
     }
     void runs() {
         QFETCH(QString, command);

@@ -355,7 +355,7 @@ private slots:
             QTest::newRow(what) << QString::fromLatin1(headline) << input << said;
         };
         row("name too long", Message::NameLength, {u" TOO LONG "_s, u"1"_s, u"2"_s},
-            u"The name \"TOO LONG\" has 8 characters.\n"_s + name);
+            u"The name \"TOO LONG\" has 8 characters; the device takes 6 at most.\n"_s + name);
         row("name character", Message::NameChar, {u"R\u00d6VER"_s, u"1"_s, u"2"_s},
             u"The name \"R\u00d6VER\" holds \"\u00d6\", which the device does not take.\n"_s +
                 name);

@@ -316,9 +316,7 @@ void say(QTextStream& err, const QString& text) {
 
 // A refusal as the command line shows it: the way forward is the one for its options.
 Failure commandLineFailure(Refusal refusal) {
-    if (refusal.remedy.isEmpty())
-        refusal.remedy = WayForward(refusal.cause, Audience::CommandLine);
-    return Failure{refusal};
+    return Failure{WithWayForward(std::move(refusal), Audience::CommandLine)};
 }
 
 Failure commandLineFailure(const char* headline, const QString& reason, Cause cause) {
@@ -455,36 +453,18 @@ void accept(const Options& o, LoadedRoute& route) {
     const int icon = o.icon ? *o.icon : EditorIconIndex(shown->iconText);
     const QString problem = ValidateWaypointInput(name, shown->latitude, shown->longitude);
     if (!problem.isEmpty())
-        throw Failure{{problem}};
+        throw commandLineFailure(
+            RefuseWaypointInput(problem, name, shown->latitude, shown->longitude));
     AcceptWaypoint(route.table, row, TrimControl(name), icon,
                    WaypointCountFromText(route.shown.countText), o.iconMacro, o.nameMacro);
-}
-
-// Why a route name is refused, naming it as the file or the option gives it (`given`);
-// `checked` is the trimmed name that was checked.
-QString routeNameReason(const QString& given, const QString& checked) {
-    if (checked.isEmpty())
-        return QStringLiteral("The route name is empty.");
-    const QString name = Quoted(TrimControl(given));
-    if (checked.size() > MaxRouteNameLength)
-        return QStringLiteral("The route name \"%1\" has %2 characters; the device takes %3 at "
-                              "most.")
-            .arg(name, QString::number(checked.size()), QString::number(MaxRouteNameLength));
-    const auto bad = std::find_if_not(checked.begin(), checked.end(), IsDeviceNameCharacter);
-    return QStringLiteral("The route name \"%1\" holds \"%2\", a character the device does not "
-                          "take.")
-        .arg(name, Quoted(bad == checked.end() ? QString() : QString(*bad)));
 }
 
 // The route name checked as Save Route checks it; `given` is what the user sees of it.
 QString checkedRouteName(const QString& text, const QString& given) {
     QString name;
     const QString problem = CheckRouteName(text, &name);
-    if (!problem.isEmpty()) {
-        Refusal refusal(problem, routeNameReason(given, name));
-        refusal.cause = Cause::RouteName;
-        throw commandLineFailure(refusal);
-    }
+    if (!problem.isEmpty())
+        throw commandLineFailure(RefuseRouteName(problem, given));
     return name;
 }
 
@@ -576,7 +556,7 @@ void write(const Options& o, const QByteArray& bytes, QTextStream& out) {
     }
     QString error;
     if (!WriteRouteFile(o.output, bytes, &error))
-        throw Failure{{Message::text(Message::WriteError), error}};
+        throw commandLineFailure(RefuseWrite(o.output, error));
 }
 
 // Save Route: the route name check, the stored lines rebuilt, the file written whole.

@@ -54,3 +54,49 @@ QString ValidateWaypointInput(const QString& name, const QString& lat, const QSt
         failure = checkCoordinate(lon, Longitude);
     return failure;
 }
+
+namespace {
+
+// Why `raw` broke the rule whose headline is `headline`; `what` names the coordinate.
+QString coordinateReason(const QString& headline, const CoordinateRule& rule, const QString& what,
+                         const QString& raw) {
+    const QString text = TrimControl(raw);
+    const QString shown = QStringLiteral("The %1 \"%2\" of this waypoint").arg(what, Quoted(text));
+    if (headline == Message::text(rule.lengthError))
+        return QStringLiteral("%1 has %2 characters; the device reads at most %3 after a sign.")
+            .arg(shown, QString::number(text.size()), QString::number(rule.maxLength));
+    if (headline == Message::text(rule.charError)) {
+        const bool sign = text.startsWith(u'+') || text.startsWith(u'-');
+        return QStringLiteral("%1 holds \"%2\"; the device reads digits and a point after a sign.")
+            .arg(shown, FirstMisfit(
+                            text, [](QChar c) { return IsDecimalDigit(c.unicode()) || c == u'.'; },
+                            sign ? 1 : 0));
+    }
+    return QStringLiteral("%1 lies outside -%2 to %2.").arg(shown, QString::number(rule.limit));
+}
+
+bool isHeadlineOf(const QString& headline, const CoordinateRule& rule) {
+    for (const char* text : {rule.lengthError, rule.charError, rule.rangeError})
+        if (headline == Message::text(text))
+            return true;
+    return false;
+}
+
+} // namespace
+
+Refusal RefuseWaypointInput(const QString& headline, const QString& name, const QString& lat,
+                            const QString& lon) {
+    Refusal refusal(headline);
+    if (isHeadlineOf(headline, Latitude)) {
+        refusal.reason = coordinateReason(headline, Latitude, QStringLiteral("latitude"), lat);
+        refusal.cause = Cause::Coordinates;
+    } else if (isHeadlineOf(headline, Longitude)) {
+        refusal.reason = coordinateReason(headline, Longitude, QStringLiteral("longitude"), lon);
+        refusal.cause = Cause::Coordinates;
+    } else {
+        refusal.reason = DeviceNameReason(QStringLiteral("The name"), name, MaxWaypointNameLength,
+                                          headline == Message::text(Message::NameLength));
+        refusal.cause = Cause::WaypointName;
+    }
+    return refusal;
+}

@@ -10,6 +10,7 @@
 #include "route/RouteState.h"
 #include "route/RouteTable.h"
 
+#include <QDir>
 #include <QList>
 #include <QSaveFile>
 #include <QStringList>
@@ -50,6 +51,25 @@ QString CheckRouteName(const QString& fieldText, QString* trimmed) {
         break;
     }
     return QString();
+}
+
+Refusal RefuseRouteName(const QString& headline, const QString& given) {
+    Refusal refusal(headline,
+                    DeviceNameReason(QStringLiteral("The route name"), given, MaxRouteNameLength,
+                                     headline == Message::text(Message::RouteNameLength)));
+    refusal.cause = Cause::RouteName;
+    return refusal;
+}
+
+Refusal RefuseWrite(const QString& path, const QString& reason) {
+    // A target that is no file to write names itself; a failed write is named here.
+    const QString shown = QDir::toNativeSeparators(path);
+    Refusal refusal(Message::text(Message::WriteError),
+                    reason.startsWith(shown)
+                        ? reason
+                        : QStringLiteral("%1 could not be written: %2").arg(shown, reason));
+    refusal.cause = Cause::WriteFailed;
+    return refusal;
 }
 
 QString DeviceNameWarning(const RouteTable& table, int waypointCount, Audience audience) {

@@ -17,6 +17,13 @@ struct RouteState;
 // trimmed name.
 QString CheckRouteName(const QString& fieldText, QString* trimmed = nullptr);
 
+// CheckRouteName's refusal with its reason: `headline` is its message, `given` the name as
+// the user sees it (a name the reader cut to 12 characters is shown whole).
+Refusal RefuseRouteName(const QString& headline, const QString& given);
+
+// A save that could not be made at `path`, for the write's `reason`.
+Refusal RefuseWrite(const QString& path, const QString& reason);
+
 // The warning to give before a route is saved whose waypoint names the device will not take
 // (more than 6 characters, or a character other than blank, 0-9, A-Z, a-z), among table rows
 // 1 to waypointCount: how many there are and the first few of them, shown as DisplayText.

@@ -80,3 +80,27 @@ QString Refusal::explanation() const {
         return reason + remedy;
     return reason + QLatin1Char('\n') + remedy;
 }
+
+Refusal WithWayForward(Refusal refusal, Audience audience) {
+    if (refusal.remedy.isEmpty())
+        refusal.remedy = WayForward(refusal.cause, audience);
+    return refusal;
+}
+
+QString FirstMisfit(const QString& text, bool (*fits)(QChar), qsizetype from) {
+    for (qsizetype i = from; i < text.size(); ++i)
+        if (!fits(text.at(i)))
+            return Quoted(text.mid(i, 1));
+    return QString();
+}
+
+QString DeviceNameReason(const QString& what, const QString& raw, int maxLength, bool length) {
+    const QString name = TrimControl(raw);
+    if (name.isEmpty())
+        return QStringLiteral("%1 is empty.").arg(what);
+    if (length)
+        return QStringLiteral("%1 \"%2\" has %3 characters; the device takes %4 at most.")
+            .arg(what, Quoted(name), QString::number(name.size()), QString::number(maxLength));
+    return QStringLiteral("%1 \"%2\" holds \"%3\", which the device does not take.")
+        .arg(what, Quoted(name), FirstMisfit(name, IsDeviceNameCharacter));
+}

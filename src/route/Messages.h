@@ -61,6 +61,15 @@ enum class Cause {
 // The way forward for `cause`, told to `audience`; empty for Cause::Other.
 QString WayForward(Cause cause, Audience audience);
 
+// Why a name the device does not take is refused: `what` ("The route name") is empty, has
+// more than `maxLength` characters (when the check refused its length), or holds a character
+// the device does not take. `raw` is the text as given; it is looked at trimmed, as the
+// checks look at it.
+QString DeviceNameReason(const QString& what, const QString& raw, int maxLength, bool length);
+
+// The first character of `text` from `from` on that `fits` refuses, quoted; empty if none.
+QString FirstMisfit(const QString& text, bool (*fits)(QChar), qsizetype from = 0);
+
 // A text from a file or the user quoted in a message: control characters as visible escapes
 // (as EscapedText), and cut to 60 characters with "…" so that a field of thousands of
 // characters does not bury the message.
@@ -84,3 +93,6 @@ struct Refusal {
     // The reason and the way forward, each on a line of its own; empty when both are.
     QString explanation() const;
 };
+
+// `refusal` with the way forward for `audience` put in when it carries none of its own.
+Refusal WithWayForward(Refusal refusal, Audience audience);
