@@ -542,9 +542,8 @@ private slots:
         auto* grid = get<QTableView>("StringGrid_Data");
         auto* routeName = get<QLineEdit>("Edit_route_name");
         auto* icons = get<QComboBox>("ComboBox_wpt_icon");
-        int saves = 0;
-        const auto save = [&] {
-            const QString file = m_dir->filePath(u"%1.rte"_s.arg(++saves));
+        const auto save = [&] { // into a new file each time, as each save adds to `shown`
+            const QString file = m_dir->filePath(u"%1.rte"_s.arg(m_dialogs->shown.size()));
             m_dialogs->files << file;
             click("Button_save_rte");
             return fixtures::readFile(file);
@@ -603,6 +602,7 @@ private slots:
                             Qt::ControlModifier | (step == 2 ? Qt::NoModifier : Qt::ShiftModifier));
             QCOMPARE(state(), states.at(step));
         }
+        click("Button_update_wpt"); // the row and fields shown: changes nothing
         QCOMPARE(save(), edited);
         load(writeFile(u"notes.rte"_s, "Just some notes\r\n"));
         QCOMPARE(editorAndMenu(), u"HOME 12|Undo Accept|Redo (off)"_s);
