@@ -537,6 +537,8 @@ private slots:
     // back as they were, and so do the saved bytes. A refused Accept, an Accept that changes
     // nothing and a refused load make no step and keep the history; a new load clears it.
     void editsUndoneAndRedone() {
+        m_form->activateWindow(); // the keys are the active window's
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
         const QString path = writeFile(u"good.rte"_s, GoodRoute);
         load(path);
         auto* grid = get<QTableView>("StringGrid_Data");
