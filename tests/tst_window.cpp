@@ -532,6 +532,86 @@ private slots:
             QCOMPARE(fixtures::readFile(m_dir->filePath(file.key())), file.value());
     }
 
+    // Every edit that changes what Save writes, the route name as typed included, undone and
+    // redone from the keyboard: the table, totals, overview, route name and selected row come
+    // back as they were, and so do the saved bytes. A refused Accept, an Accept that changes
+    // nothing and a refused load make no step and keep the history; a new load clears it.
+    void editsUndoneAndRedone() {
+        m_form->activateWindow(); // the keys are the active window's
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        const QString path = writeFile(u"good.rte"_s, GoodRoute);
+        load(path);
+        auto* grid = get<QTableView>("StringGrid_Data");
+        auto* routeName = get<QLineEdit>("Edit_route_name");
+        auto* icons = get<QComboBox>("ComboBox_wpt_icon");
+        const auto save = [&] { // into a new file each time, as each save adds to `shown`
+            const QString file = m_dir->filePath(u"%1.rte"_s.arg(m_dialogs->shown.size()));
+            m_dialogs->files << file;
+            click("Button_save_rte");
+            return fixtures::readFile(file);
+        };
+        const auto state = [&] {
+            QString cells;
+            for (int row = 1; row < m_form->routeTable().rows(); ++row)
+                for (int column = 0; column < RouteTable::HeaderColumns; ++column)
+                    cells += cell(column, row) + '|';
+            const QImage overview = get<PictureView>("ImageRoute")->image();
+            return cells + text("Label_total_wpt") + text("Label_route_len") + routeName->text() +
+                   QString::number(grid->currentIndex().row()) + ' ' +
+                   QString::number(qHashBits(overview.constBits(), overview.sizeInBytes()));
+        };
+        const auto editorAndMenu = [&] {
+            QString shown = text("Edit_waypoint") + ' ' + QString::number(icons->currentIndex());
+            for (const QAction* action : grid->actions())
+                shown += '|' + action->text() + (action->isEnabled() ? "" : " (off)");
+            return shown;
+        };
+        grid->selectRow(1);
+        QStringList states{state()};
+        const QByteArray unedited = save();
+        // While the route name field has the keyboard, Ctrl+Z undoes its own typing.
+        routeName->setFocus();
+        QTest::keyClicks(routeName, u"X"_s);
+        QTest::keyClick(routeName, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(routeName->text(), u"MYROUTE"_s);
+        QTest::keyClick(routeName, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(routeName, u"TRIP2"_s);
+        QTest::keyClick(routeName, Qt::Key_Return);
+        states << state();
+        accept(u"TOO LONG"_s);
+        get<QCheckBox>("CheckBox_ICON_CHANGE_MACRO")->setChecked(false);
+        get<QCheckBox>("CheckBox_wpt_name_change_macro")->setChecked(true);
+        accept(QString());
+        states << state();
+        get<QCheckBox>("CheckBox_wpt_name_change_macro")->setChecked(false);
+        icons->setCurrentIndex(12);
+        accept(u"HOME"_s);
+        accept(u"HOME"_s);
+        states << state();
+        const QByteArray edited = save();
+        grid->selectRow(0); // undone, an Accept selects its own row again
+        const QStringList menus = {u" 3|Undo (off)|Redo route name"_s,
+                                   u" 3|Undo route name|Redo name macro"_s,
+                                   u"HOME 12|Undo name macro|Redo Accept"_s};
+        for (int step = 3; step > 0; --step) {
+            QTest::keyClick(m_form.get(), Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(state(), states.at(step - 1));
+            QCOMPARE(editorAndMenu(), menus.at(step - 1));
+        }
+        QCOMPARE(save(), unedited);
+        for (int step = 1; step <= 3; ++step) {
+            QTest::keyClick(m_form.get(), step == 2 ? Qt::Key_Y : Qt::Key_Z,
+                            Qt::ControlModifier | (step == 2 ? Qt::NoModifier : Qt::ShiftModifier));
+            QCOMPARE(state(), states.at(step));
+        }
+        click("Button_update_wpt"); // the row and fields shown: changes nothing
+        QCOMPARE(save(), edited);
+        load(writeFile(u"notes.rte"_s, "Just some notes\r\n"));
+        QCOMPARE(editorAndMenu(), u"HOME 12|Undo Accept|Redo (off)"_s);
+        load(path);
+        QCOMPARE(editorAndMenu(), u"WP1 3|Undo (off)|Redo (off)"_s);
+    }
+
     // Every value and every header of the table whole, in the font its cells are painted
     // with: as the window starts, with a larger system font, and after the platform has given
     // item views a font of their own while the window shows.

@@ -3,12 +3,14 @@
 
 #include "app/ApplicationIcon.h"
 #include "app/ApplicationTitle.h"
+#include "app/EditHistory.h"
 #include "app/ErrorReportingApplication.h"
 #include "app/LoadFlow.h"
 #include "app/PictureView.h"
 #include "app/QtDialogs.h"
 #include "app/RouteGridView.h"
 #include "app/WindowRefusals.h"
+#include "editing/RouteEdits.h"
 #include "editing/WaypointEditor.h"
 #include "editing/WaypointValidation.h"
 #include "files/RouteFileWriter.h"
@@ -134,6 +136,8 @@ void TForm1::setUpTable() {
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setSectionsClickable(false);
     header->setSectionResizeMode(QHeaderView::Interactive);
+    // Undo and Redo are the table's right-click menu.
+    m_history = new EditHistory(this, grid, ui->Edit_route_name);
 }
 
 template <class Handler> void TForm1::guarded(Handler&& handler) {
@@ -172,6 +176,10 @@ void TForm1::wireHandlers() {
     connect(m_flow.get(), &LoadFlow::routeReady, this,
             [this] { guarded([this] { showLoadedRoute(); }); });
     connect(m_flow.get(), &LoadFlow::finished, this, &TForm1::endLoad);
+    connect(m_history, &EditHistory::waypointEditShown, this,
+            [this](int row, const EditorFields& fields) {
+                guarded([this, row, &fields] { showUndoneOrRedone(row, fields); });
+            });
 }
 
 void TForm1::FormCreate() {
@@ -262,6 +270,7 @@ void TForm1::showLoadedRoute() {
     m_dialogs->useFolderOf(m_loadedFile);
     ui->Edit_Filename->setText(m_loadedFile);
     ui->Edit_route_name->setText(routeName);
+    m_history->restart(routeName);
     m_reportedIconCells.clear();
     ui->Panel1->setEnabled(true);
     ui->StringGrid_Data->setEnabled(true);
@@ -411,16 +420,33 @@ void TForm1::Button_update_wptClick() {
     const QString problem = ValidateWaypointInput(ui->Edit_waypoint->text(), ui->Edit_Lat->text(),
                                                   ui->Edit_Lon->text());
     if (problem.isEmpty()) {
-        AcceptWaypoint(*m_table, m_state.selectedRow, TrimControl(ui->Edit_waypoint->text()),
-                       ui->ComboBox_wpt_icon->currentIndex(), int(m_measuredPoints.size()),
-                       ui->CheckBox_ICON_CHANGE_MACRO->isChecked(),
-                       ui->CheckBox_wpt_name_change_macro->isChecked());
+        // What the editor shows is kept with the step, to be shown again when it is undone.
+        const EditorFields fields{ui->Edit_waypoint->text(), ui->ComboBox_wpt_icon->currentIndex()};
+        m_history->push(AcceptAsEdit(*m_table, m_state.selectedRow, TrimControl(fields.name),
+                                     fields.icon, int(m_measuredPoints.size()),
+                                     ui->CheckBox_ICON_CHANGE_MACRO->isChecked(),
+                                     ui->CheckBox_wpt_name_change_macro->isChecked(), fields,
+                                     m_history->waypointEditApplied()));
     } else {
         m_dialogs->refusal(WaypointInputRefusal(problem, ui->Edit_waypoint->text(),
                                                 ui->Edit_Lat->text(), ui->Edit_Lon->text()));
     }
     // The distances and the overview are refreshed whether or not the input passed.
     RefreshRoute(m_state.selectedRow);
+}
+
+// An Accept undone or redone: its row is selected and shown in the editor with the fields
+// as they were at the Accept, and the route is measured and drawn as after an Accept.
+void TForm1::showUndoneOrRedone(int row, const EditorFields& fields) {
+    m_state.selectedRow = quint8(row);
+    showRowAsCurrent(row);
+    ui->Edit_waypoint->setText(fields.name);
+    ui->Edit_waypoint->setCursorPosition(0);
+    ui->Edit_Lat->setText(m_table->cell(RouteTable::ColLatitude, row));
+    ui->Edit_Lon->setText(m_table->cell(RouteTable::ColLongitude, row));
+    ui->ComboBox_wpt_icon->setCurrentIndex(fields.icon);
+    ComboBox_wpt_iconChange();
+    RefreshRoute(row);
 }
 
 void TForm1::ComboBox_wpt_iconChange() {

@@ -21,8 +21,10 @@
 #include <utility>
 
 class Dialogs;
+class EditHistory;
 class LoadFlow;
 class RouteTable;
+struct EditorFields;
 class QButtonGroup;
 class QCloseEvent;
 class QDragEnterEvent;
@@ -106,6 +108,7 @@ private:
     void showLoadedRoute();
     void endLoad();
     bool confirmReplacing(const QString& path);
+    void showUndoneOrRedone(int row, const EditorFields& fields);
 
     std::unique_ptr<Ui::TForm1> ui;
 
@@ -119,6 +122,8 @@ private:
     std::unique_ptr<Dialogs> m_ownDialogs;
     Dialogs* m_dialogs = nullptr;
     QButtonGroup* m_unitButtons = nullptr;
+    // The edits since the route was loaded, with Undo and Redo.
+    EditHistory* m_history = nullptr;
     Unit m_unit = Unit::Mile;
     QImage m_routeImage;
     // The projected points of the last measurement, which the overview is drawn from; as
