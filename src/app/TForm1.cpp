@@ -17,6 +17,7 @@
 #include "files/RouteImport.h"
 #include "files/SaveTarget.h"
 #include "route/CellNumber.h"
+#include "route/DeviceRules.h"
 #include "route/DeviceText.h"
 #include "route/RouteTable.h"
 #include "ui_TForm1.h"
@@ -46,18 +47,22 @@ const char* const WindowTitle = "RV-58 GPX-Route Converter V0.5(B1009T)";
 const char* const OpenFilter = "GPX files (*.gpx *.GPX);;Oziexplorer route files (*.rte *.RTE)";
 const char* const SaveFilter = "RV58 route files (*.rte *.RTE)";
 
-// The widest text each named column holds for a real file: three-digit numbers, coordinates
-// of 11 characters as route files write them, distances of five digits. The "Date" column
-// is not shown; "WPT Name" takes the room the others leave, which at the window's font is
-// more than six wide letters, the longest name the device takes.
-const char* const WidestCells[RouteTable::HeaderColumns] = {
-    "124", "WWWWWW", "-180.000000", "-180.000000", "", "255", "99999.99", "99999.99"};
-// Room for the half-size icon at the right end of an "Icon" cell, clear of the number.
-constexpr int TableIconRoom = 12 + TableIconInset + 4;
-
 QString text(const char* latin1) {
     return QString::fromLatin1(latin1);
 }
+
+// The widest text each named column holds for a real file: the last waypoint's number,
+// coordinates of 11 characters as route files write them, three-digit icon numbers,
+// distances of five digits. The "Date" column is not shown; "WPT Name" takes the room the
+// others leave, which at the window's font is more than the longest name the device takes
+// in wide letters.
+QStringList widestCells() {
+    const QString coordinate = text("-180.000000"), distance = text("99999.99");
+    return QStringList{QString::number(MaxRouteWaypoints), QString(MaxWaypointNameLength, u'W')}
+           << coordinate << coordinate << QString() << text("255") << distance << distance;
+}
+// Room for the half-size icon at the right end of an "Icon" cell, clear of the number.
+constexpr int TableIconRoom = 12 + TableIconInset + 4;
 
 } // namespace
 
@@ -187,10 +192,7 @@ void TForm1::FormCreate() {
     m_table->writeHeaderRow();
     m_table->setRowCount(10);
     // The date is kept for the file, not shown; the columns without a header stay empty.
-    QStringList widest;
-    for (const char* cell : WidestCells)
-        widest << text(cell);
-    ui->StringGrid_Data->fitColumns(widest, RouteTable::ColName);
+    ui->StringGrid_Data->fitColumns(widestCells(), RouteTable::ColName);
     ui->Image1->resize(218, 128);
     ui->ImageRoute->resize(256, 128);
     m_routeImage = QImage(256, 128, QImage::Format_RGB32);
