@@ -114,7 +114,10 @@ double TimeConverterAlone(const QString& gpx, const QString& output, QString& pr
     QProcess process;
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.setStandardInputFile(QProcess::nullDevice());
-    process.start(GpsBabelConverter::defaultProgram(), GpsBabelConverter::arguments(gpx, output));
+    process.start(GpsBabelConverter::defaultProgram(),
+                  {QStringLiteral("-r"), QStringLiteral("-i"), QStringLiteral("gpx"),
+                   QStringLiteral("-f"), gpx, QStringLiteral("-o"), QStringLiteral("ozi"),
+                   QStringLiteral("-F"), output});
     if (!process.waitForFinished(GpsBabelConverter::DefaultTimeoutMs) ||
         process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         problem = QStringLiteral("the converter failed: ") +

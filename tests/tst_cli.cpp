@@ -106,8 +106,8 @@ private slots:
             "--route 3: the file holds 2 route(s); --routes lists them");
 
         add("long route without --fit", {"show", RV58_TEST_DATA "/long_125.gpx"}, "1", "",
-            "Route File Format Error!\nThe route has 125 waypoints, more than the 124 the device "
-            "holds.\n--fit reduces it to 124 points along its shape.\n");
+            "Route File Format Error!\nThe route has 125 points; the device holds 124.\n"
+            "--fit reduces it to 124 points along its shape.\n");
         for (const QString& target : {path("fifo.rte"), path("fifolink.rte"), m_dir.path()})
             add(qPrintable(target), {"convert", in, "-o", target}, "1", "",
                 warning + "RTE file write error.\n" + QFile::encodeName(target) +

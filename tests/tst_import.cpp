@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The import: file type from the extension, GPX through the real converter in a folder of
 // its own, route files as GPSBabel writes them, and a long route fitted to the device.
+#include "LoadRoute.h"
 #include "RouteFileFixtures.h"
-#include "files/ConverterJob.h"
 #include "files/ConverterOutputRepair.h"
-#include "files/RouteImport.h"
 #include "route/RouteState.h"
 #include "route/RouteTable.h"
 
@@ -81,8 +80,7 @@ private slots:
         row("the track after the route, quotes in the path", "say \"hi\" 'there'/b.gpx",
             readFile(RV58_TEST_DATA "/mixed.gpx"), "Walked|RPT001|RPT002", "^$", 2);
         // The converter writes a comma, CR or LF in a name or comment as it stands; the
-        // repair makes it a blank. A route name and description with commas become the name,
-        // cut to 12 characters.
+        // repair makes it a blank. A route's name is its GPX name, whatever its description.
         row("commas, CR and LF in names and comments, non-ASCII path",
             QStringLiteral("Fahrten/Küste ß.GPX"),
             "<gpx version=\"1.1\"><rte><name>Route, one</name><desc>Desc, two</desc><rtept "
@@ -90,7 +88,15 @@ private slots:
             "</name><cmt>a, b\nc</cmt><sym>Flag</sym></rtept><rtept lat=\"47.2\" lon=\"8.2\">"
             "<name>Caf\xc3\xa9 \"L\xc3\xb6we\", line\nbreak "
             "cr&#13;&#10;lf</name></rtept></rte></gpx>",
-            QStringLiteral("Route  one D|Bern  Bahnhof|Café \"Löwe\"  line break cr  lf"));
+            QStringLiteral("Route  one|Bern  Bahnhof|Café \"Löwe\"  line break cr  lf"));
+        const QByteArray described =
+            "<gpx version=\"1.1\"><rte><name>Alpine</name><desc>Day 1, easy</desc><rtept "
+            "lat=\"1\" lon=\"2\"><name>A</name></rtept></rte><rte><name>Ridge, west</name>"
+            "<desc>line one\nline two, x</desc><rtept lat=\"3\" lon=\"4\"><name>B</name>"
+            "</rtept></rte></gpx>";
+        row("a description with commas", "d.gpx", described, "Alpine|A");
+        row("a name with a comma, a description of two lines", "d.gpx", described, "Ridge  west|B",
+            "^$", 2);
         // The device holds 124 points, so a route of 124 is taken as it is.
         row("a track's name with a comma", "walk.gpx",
             "<gpx version=\"1.1\"><trk><name>Walk, long</name><trkseg><trkpt lat=\"1\" "
@@ -106,6 +112,15 @@ private slots:
         row("248-point track fitted", "t.gpx", track + "</trkseg></trk></gpx>",
             names("", "RPT%03d", 2, 1).replace("RPT247", "RPT248"),
             "^248 points reduced to 124; the route is 0.0 % shorter$");
+        // The fit sees every 100th point, which keeps the corners here. The legs between two
+        // points are shorter than the metre the measurement counts in.
+        track = "<gpx version=\"1.1\"><trk><trkseg>";
+        for (int i = 0; i < 200000; ++i)
+            track += "<trkpt lat=\"" + QByteArray::number(staircase(i, 1600).x(), 'f', 7) +
+                     "\" lon=\"" + QByteArray::number(staircase(i, 1600).y(), 'f', 7) + "\"/>";
+        row("200000-point track fitted", "big.gpx", track + "</trkseg></trk></gpx>",
+            names("", "RPT%03d", 1600, 1).replace("RPT196801", "RPT200000"),
+            "^200000 points reduced to 124; the route is \\d\\.\\d % shorter$");
         // Seven decimals, which the converter rounds to six when it writes the kept points.
         QByteArray rte = header() + routeLine("LONG");
         for (int i = 0; i < 370; ++i)
@@ -122,6 +137,8 @@ private slots:
             "\\(\\.rte\\)\\.$");
         row("no route in GPX", RV58_TEST_DATA "/no_route.gpx", {}, conversion,
             "^The GPX file holds no route or track\\.$");
+        row("not XML", "notes.gpx", "hello\n", conversion,
+            "^GPSBabel could not read the file as GPX: Start tag expected \\(line 1\\)\\.\\n");
         row("converter not on PATH", RV58_TEST_DATA "/mixed.gpx", {}, conversion,
             "^rv58-no-such could not be started", 1, "rv58-no-such");
         // Stand-ins for the converter that fit a 125-point route and go wrong; `$out` is their
@@ -131,6 +148,10 @@ private slots:
         };
         const QByteArray flood = "head -c 3000000 /dev/zero | tr '\\0' x";
         auto writes = [](const QByteArray& bytes) { return "printf '" + bytes + "' > \"$out\""; };
+        // A listing's routes; its list of names is the last argument.
+        auto lists = [&](const QByteArray& bytes) {
+            return "printf '" + bytes + "' > routes.rte; " + writes("\\r\\n");
+        };
         // Megabytes of error output: the reason, at its end, kept within 64 KiB.
         fault("errors", "ended with status 3\\.\\nx{60000,65535}bad input file$",
               flood + " >&2; echo 'bad input file' >&2; exit 3");
@@ -143,7 +164,7 @@ private slots:
               writes(header() + routeLine("X") + waypointLine(1, "A", "10.000000", "10.000000")));
         // Files the converter leaves beside its result go with the temporary folder.
         row("side files", RV58_TEST_DATA "/mixed.gpx", {}, "TESTROUTE|WP1|WP2", "^$", 1,
-            tool("chatty", writes(routeFile(2)) + "; touch \"$out.wpt\" \"${out%/*}/x.log\""));
+            tool("chatty", lists(routeFile(2)) + "; touch routes.wpt x.log"));
     }
     void imports() {
         QFETCH(QString, path);
@@ -163,11 +184,15 @@ private slots:
         if (!content.isNull())
             QVERIFY(QDir().mkpath(QFileInfo(path).path()) && writeFile(path, content));
         QString report;
+        QList<RouteListEntry> listed;
         const ImportOutcome outcome =
             ImportRoute(path, m_table, m_routeName, m_state,
                         program.isEmpty() ? GpsBabelConverter() : GpsBabelConverter(program, 2000),
-                        {route, true}, &report);
+                        {route, true}, &report, &listed);
         QCOMPARE(outcome.ok ? shown() : outcome.refusal.headline, expected);
+        // The list shows the name that is read and saved.
+        if (outcome.ok)
+            QCOMPARE(listed.at(route - 1).name.left(12), m_routeName);
         const QString told = outcome.ok ? report
                                         : outcome.refusal.reason +
                                               (outcome.refusal.details.isEmpty() ? "" : "\n") +

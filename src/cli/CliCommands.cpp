@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliCommands.h"
 
-#include "cli/InterruptWatcher.h"
 #include "editing/WaypointEditor.h"
 #include "editing/WaypointValidation.h"
+#include "files/Platform.h"
 #include "files/RouteFileReader.h"
 #include "files/RouteFileWriter.h"
 #include "files/RouteImport.h"
@@ -17,6 +17,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -233,30 +234,34 @@ Failure commandLineFailure(Refusal refusal) {
     return Failure{refusal};
 }
 
-// Runs one step of the load to its end. Ctrl+C or SIGTERM meanwhile ends the converter and
-// removes its folder before the program stops.
-void runStep(RouteLoader& loader, const std::function<void()>& step) {
-    std::optional<int> interrupted;
-    InterruptWatcher watcher;
-    QObject::connect(&watcher, &InterruptWatcher::interrupted, &loader, [&](int status) {
-        interrupted = status;
-        loader.cancel();
-    });
+// Ends the run when a stop was requested (Ctrl+C, SIGTERM, SIGHUP) by the time a stage ends.
+void checkInterrupt(const InterruptWatcher& watcher) {
+    QCoreApplication::processEvents();
+    if (watcher.status() != 0)
+        throw Interrupted{watcher.status()};
+}
+
+// Runs one step of the load to its end. A stop requested meanwhile ends the converter and
+// the work on its output, and removes its folder, before the program stops.
+void runStep(RouteLoader& loader, const InterruptWatcher& watcher,
+             const std::function<void()>& step) {
+    const QMetaObject::Connection cancel = QObject::connect(
+        &watcher, &InterruptWatcher::interrupted, &loader, [&loader] { loader.cancel(); });
     step();
     loader.waitForStep();
-    if (interrupted)
-        throw Interrupted{*interrupted};
+    QObject::disconnect(cancel);
+    checkInterrupt(watcher);
     if (loader.stage() == RouteLoader::Stage::Failed)
         throw commandLineFailure(loader.outcome().refusal);
 }
 
 // Load Route: the file's routes; with --routes the list is all, otherwise the chosen route
 // is loaded and measured as the window shows it.
-void load(const Options& o, LoadedRoute& route, QTextStream& err) {
+void load(const Options& o, LoadedRoute& route, const InterruptWatcher& watcher, QTextStream& err) {
     route.table.setRowCount(10);
     route.table.writeHeaderRow();
     RouteLoader loader;
-    runStep(loader, [&] { loader.open(o.input); });
+    runStep(loader, watcher, [&] { loader.open(o.input); });
     route.routes = loader.routes();
     if (o.listRoutes)
         return;
@@ -266,7 +271,7 @@ void load(const Options& o, LoadedRoute& route, QTextStream& err) {
                                         "--routes lists them")
                              .arg(o.route)
                              .arg(route.routes.size())};
-    runStep(loader, [&] { loader.choose(o.route, o.fit); });
+    runStep(loader, watcher, [&] { loader.choose(o.route, o.fit); });
     if (!loader.fitReport().isEmpty())
         err << loader.fitReport() << Qt::endl;
     loader.takeOver(route.table, route.routeName, route.state);
@@ -401,10 +406,13 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     }
     try {
         const Options o = parse(arguments);
+        // One watcher for the whole run: a stop request ends it at whichever stage it comes.
+        const InterruptWatcher watcher;
         LoadedRoute route;
-        load(o, route, err);
+        load(o, route, watcher, err);
         if (o.listRoutes) {
             printRoutes(o, route, out);
+            checkInterrupt(watcher);
             return 0;
         }
         if (o.command == QLatin1String("show")) {
@@ -412,11 +420,13 @@ int RunCli(const QStringList& arguments, QTextStream& out, QTextStream& err) {
                 printJson(o, route, out);
             else
                 printTable(route, out);
+            checkInterrupt(watcher);
             return 0;
         }
         if (o.edits())
             accept(o, route);
         save(o, route, out, err);
+        checkInterrupt(watcher);
         return 0;
     } catch (const UsageError& e) {
         err << "rv58route-cli: " << e.text << '\n' << Usage;
