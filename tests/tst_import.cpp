@@ -12,6 +12,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <signal.h>
+#include <utime.h>
+
 using namespace fixtures;
 
 namespace {
@@ -32,6 +35,16 @@ QString names(const QString& route, const char* format, int step, int first) {
     for (int k = 0; k < MaxRouteWaypoints; ++k)
         out << QString::asprintf(format, k * step + first);
     return out.join(QLatin1Char('|'));
+}
+
+// A stand-in converter's listing of the routes in `bytes`: the route file, and the list of
+// names that ends its arguments, without any name.
+QByteArray lists(const QByteArray& bytes) {
+    return "printf '" + bytes + "' > routes.rte; printf '\\r\\n' > \"$out\"";
+}
+
+pid_t startedPid(const QString& program) {
+    return pid_t(readFile(program + ".pid").trimmed().toLongLong());
 }
 
 } // namespace
@@ -148,10 +161,6 @@ private slots:
         };
         const QByteArray flood = "head -c 3000000 /dev/zero | tr '\\0' x";
         auto writes = [](const QByteArray& bytes) { return "printf '" + bytes + "' > \"$out\""; };
-        // A listing's routes; its list of names is the last argument.
-        auto lists = [&](const QByteArray& bytes) {
-            return "printf '" + bytes + "' > routes.rte; " + writes("\\r\\n");
-        };
         // Megabytes of error output: the reason, at its end, kept within 64 KiB.
         fault("errors", "ended with status 3\\.\\nx{60000,65535}bad input file$",
               flood + " >&2; echo 'bad input file' >&2; exit 3");
@@ -200,6 +209,89 @@ private slots:
         QVERIFY2(QRegularExpression(details).match(told).hasMatch(), qPrintable(told.left(300)));
         if (!outcome.ok)
             QCOMPARE(shown() + m_state.RouteLineStore.join(), before);
+    }
+
+    // Cancel ends the converter at whichever step it works, and its folder goes.
+    void cancelEndsTheStep_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("fit");
+        const QByteArray started = "echo $$ > \"$0.pid\"; exec sleep 30";
+        QTest::newRow("listing") << tool("lists", started) << false;
+        QTest::newRow("fitting") << tool("fits", "case \"$*\" in *simplify*) " + started +
+                                                     ";; esac; " + lists(routeFile(130)))
+                                 << true;
+    }
+    void cancelEndsTheStep() {
+        QFETCH(QString, program);
+        QFETCH(bool, fit);
+        QFile::remove(program + ".pid");
+        RouteLoader loader{GpsBabelConverter(program)};
+        loader.open(RV58_TEST_DATA "/mixed.gpx");
+        if (fit) {
+            loader.waitForStep();
+            loader.choose(1, true);
+        }
+        QTRY_VERIFY(readFile(program + ".pid").endsWith('\n'));
+        loader.cancel();
+        loader.waitForStep();
+        QCOMPARE(loader.stage(), RouteLoader::Stage::Cancelled);
+        QCOMPARE(::kill(startedPid(program), 0), -1);
+    }
+
+    // What a load finds in the temporary folder: a folder of ours that a killed run left goes
+    // once it is a minute old, one of a running program stays; a full folder is named so.
+    void temporaryFolder_data() {
+        // The owner of a folder left there: "gone" or "running"; none for a full folder.
+        QTest::addColumn<QString>("owner");
+        QTest::addColumn<int>("age"); // in seconds
+        QTest::addColumn<bool>("kept");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a killed run's") << "gone" << 61 << false << "";
+        QTest::newRow("a killed run's, young") << "gone" << 50 << true << "";
+        QTest::newRow("a running program's") << "running" << 3600 << true << "";
+        QTest::newRow("full") << "" << 0 << true
+                              << "GPSBabel could not write its output to .*: No space left on "
+                                 "the device.";
+    }
+    void temporaryFolder() {
+        QFETCH(QString, owner);
+        QFETCH(int, age);
+        QFETCH(bool, kept);
+        QFETCH(QString, reason);
+        QProcess running;
+        running.start("sleep", {"30"});
+        QVERIFY(running.waitForStarted());
+        qint64 pid = running.processId();
+        if (owner == "gone") {
+            running.kill();
+            running.waitForFinished();
+        }
+        const QString left = m_jobTemp.filePath(QStringLiteral("rv58route-%1-abcdef").arg(pid));
+        const utimbuf times{time(nullptr) - age, time(nullptr) - age};
+        QVERIFY(QDir().mkpath(left) && utime(QFile::encodeName(left), &times) == 0);
+        QByteArray track = "<gpx version=\"1.1\"><trk><trkseg>";
+        for (int i = 0; i < 2000; ++i)
+            track += "<trkpt lat=\"47." + QByteArray::number(i) + "\" lon=\"8\"/>";
+        QVERIFY(writeFile(file("walk.gpx"), track + "</trkseg></trk></gpx>"));
+        const QString full = file("full");
+        if (owner.isEmpty() &&
+            (!QDir().mkpath(full) ||
+             QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", full}) != 0))
+            QSKIP("A small file system for the temporary folder cannot be mounted here.");
+        if (owner.isEmpty())
+            qputenv("TMPDIR", QFile::encodeName(full));
+        const ImportOutcome outcome =
+            ImportRoute(file("walk.gpx"), m_table, m_routeName, m_state, {}, {1, true});
+        qputenv("TMPDIR", QFile::encodeName(m_jobTemp.path()));
+        if (owner.isEmpty())
+            QProcess::execute("umount", {full});
+        QVERIFY2(QRegularExpression('^' + reason + '$').match(outcome.refusal.reason).hasMatch(),
+                 qPrintable(outcome.refusal.reason));
+        const bool stayed = QFileInfo::exists(left);
+        QDir(left).removeRecursively();
+        running.kill();
+        running.waitForFinished();
+        QCOMPARE(stayed, kept);
     }
 
     // A route line with a line break in its name keeps its description.
