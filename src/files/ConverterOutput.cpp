@@ -89,29 +89,8 @@ QString routeName(const char* line, qsizetype length) {
     return QString::fromLatin1(text.sliced(first + 1, end - first - 1));
 }
 
-// The route list of the repaired file; routes whose route line stands at or behind
-// `tracksStart` are tracks.
-void listRoutes(ConvertedRoutes& out, qsizetype tracksStart) {
-    ScanRouteLines(out.bytes, [&](qsizetype start, qsizetype length, LineKind kind, int number) {
-        if (kind == LineKind::Other)
-            return;
-        if (number > out.routes.size()) {
-            RouteListEntry entry;
-            entry.number = number;
-            if (start >= tracksStart)
-                entry.kind = QStringLiteral("track");
-            out.routes << entry;
-            out.routeStarts << start;
-        }
-        if (kind == LineKind::Waypoint)
-            ++out.routes.last().points;
-        else
-            out.routes.last().name = routeName(out.bytes.constData() + start, length);
-    });
-}
-
-// Appends one of the listing's route files and repairs its records; false with the reason
-// when it is cut short.
+// Appends one of the listing's route files and takes it in; false with the reason when it
+// is cut short.
 bool takeRouteFile(const QString& path, ConvertedRoutes& out, QString& reason,
                    const std::atomic_bool& stop) {
     const qsizetype at = out.bytes.size();
@@ -119,20 +98,8 @@ bool takeRouteFile(const QString& path, ConvertedRoutes& out, QString& reason,
         reason = stop ? QString() : cutShort();
         return false;
     }
-    if (!out.bytes.endsWith("\r\n")) {
-        reason = cutShort();
-        return false;
-    }
-    const QByteArray part =
-        QByteArray::fromRawData(out.bytes.constData() + at, out.bytes.size() - at);
-    const qsizetype header = ConverterRecordsStart(part);
-    if (at == 0)
-        out.recordsStart = header;
-    else if (header > 0)
-        out.bytes.remove(at, header); // the first file's header is the one kept
-    const qsizetype from = at == 0 ? header : at;
-    if (RepairConverterRecords(out.bytes, from, &out.names, &stop) < 0) {
-        reason.clear();
+    if (!TakeInRouteFile(out, at, stop)) {
+        reason = stop ? QString() : cutShort();
         return false;
     }
     return true;
@@ -241,11 +208,44 @@ bool ReadConvertedRoutes(const QString& folder, int levels, ConvertedRoutes& out
     const qsizetype tracksStart = out.bytes.size();
     if (tracksInfo.exists() && !takeRouteFile(tracks, out, reason, stop))
         return false;
-    listRoutes(out, tracksStart);
-    if (stop)
-        return false;
-    return true;
+    ListConvertedRoutes(out, tracksStart);
+    return !stop;
 }
+
+bool TakeInRouteFile(ConvertedRoutes& out, qsizetype at, const std::atomic_bool& stop) {
+    if (!out.bytes.endsWith("\r\n"))
+        return false;
+    const QByteArray part =
+        QByteArray::fromRawData(out.bytes.constData() + at, out.bytes.size() - at);
+    const qsizetype header = ConverterRecordsStart(part);
+    if (at == 0)
+        out.recordsStart = header;
+    else if (header > 0)
+        out.bytes.remove(at, header); // the first file's header is the one kept
+    return RepairConverterRecords(out.bytes, at == 0 ? header : at, &out.names, &stop) >= 0;
+}
+
+void ListConvertedRoutes(ConvertedRoutes& out, qsizetype tracksStart) {
+    out.routes.clear();
+    out.routeStarts.clear();
+    ScanRouteLines(out.bytes, [&](qsizetype start, qsizetype length, LineKind kind, int number) {
+        if (kind == LineKind::Other)
+            return;
+        if (number > out.routes.size()) {
+            RouteListEntry entry;
+            entry.number = number;
+            if (start >= tracksStart)
+                entry.kind = QStringLiteral("track");
+            out.routes << entry;
+            out.routeStarts << start;
+        }
+        if (kind == LineKind::Waypoint)
+            ++out.routes.last().points;
+        else
+            out.routes.last().name = routeName(out.bytes.constData() + start, length);
+    });
+}
+
 
 int FitDecimation(int points) {
     return qMax(1, (points + MaxFitInputPoints - 1) / MaxFitInputPoints);

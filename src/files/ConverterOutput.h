@@ -41,6 +41,14 @@ struct ConvertedRoutes {
     QByteArrayView header() const { return QByteArrayView(bytes).first(recordsStart); }
 };
 
+// The two steps of taking in a route file of the listing, for bytes already in place:
+// TakeInRouteFile repairs the file that `out.bytes` holds from `at` on (the first one at 0,
+// whose header is kept; a second one's is dropped), false when it is cut short or `stop` was
+// set; ListConvertedRoutes lists the routes of all of them, those whose route line stands
+// at or behind `tracksStart` as tracks.
+bool TakeInRouteFile(ConvertedRoutes& out, qsizetype at, const std::atomic_bool& stop);
+void ListConvertedRoutes(ConvertedRoutes& out, qsizetype tracksStart);
+
 // Takes in what a listing run with `levels` levels wrote into `folder`. False when there is
 // nothing to take in or the files are cut short, with the reason; false with an empty
 // reason when `stop` was set.

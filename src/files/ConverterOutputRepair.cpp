@@ -176,8 +176,15 @@ qsizetype repairRecord(Text& t, qsizetype r, qsizetype& w, ListedRouteNames* nam
     const qsizetype fieldsStart = t.digits(r + 2);
     if (fieldsStart < 0 || !t.at(fieldsStart, ','))
         return -1;
-    const qsizetype nameLength = listedNameAt(t, fieldsStart + 1, names);
-    const qsizetype end = t.recordEnd(fieldsStart + 1 + qMax<qsizetype>(nameLength, 0), LineEnd);
+    qsizetype nameLength = listedNameAt(t, fieldsStart + 1, names);
+    qsizetype end = t.recordEnd(fieldsStart + 1 + qMax<qsizetype>(nameLength, 0), LineEnd);
+    if (nameLength >= 0 &&
+        (end < 0 || RecordKindOf(t.d + end, t.end - end) != LineKind::Waypoint)) {
+        // Only routes with waypoints are listed: the name belongs to a later one.
+        --names->next;
+        nameLength = -1;
+        end = t.recordEnd(fieldsStart + 1, LineEnd);
+    }
     if (end < 0)
         return -1;
     const qsizetype fieldsEnd = end - LineEnd.size();
