@@ -246,7 +246,6 @@ void ListConvertedRoutes(ConvertedRoutes& out, qsizetype tracksStart) {
     });
 }
 
-
 int FitDecimation(int points) {
     return qMax(1, (points + MaxFitInputPoints - 1) / MaxFitInputPoints);
 }
