@@ -140,39 +140,38 @@ QByteArray repairedRoute(QByteArray fields) {
     return blanked(name) + ',' + blanked(description) + ',';
 }
 
-// The end of the record at r repaired in place, with `w` where its bytes go (w <= r; they
-// move when an earlier route line came out shorter). -1 when no record stands at r.
-qsizetype repairRecord(Text& t, qsizetype r, qsizetype& w, ListedRouteNames* names) {
-    const LineKind kind = RecordKindOf(t.d + r, t.end - r);
-    if (kind == LineKind::Other)
+// The end of the waypoint record at r repaired in place, with `w` where its bytes go (w <= r;
+// they move when an earlier route line came out shorter). -1 when it has not the shape.
+qsizetype repairWaypoint(Text& t, qsizetype r, qsizetype& w) {
+    qsizetype nameStart = t.digits(r + 2);
+    if (nameStart < 0 || !t.at(nameStart, ',') || !t.at(nameStart + 1, ','))
         return -1;
-    if (kind == LineKind::Waypoint) {
-        qsizetype nameStart = t.digits(r + 2);
-        if (nameStart < 0 || !t.at(nameStart, ',') || !t.at(nameStart + 1, ','))
+    nameStart = t.digits(nameStart + 2);
+    if (nameStart < 0 || !t.at(nameStart, ','))
+        return -1;
+    ++nameStart;
+    qsizetype nameEnd = nameStart;
+    qsizetype commentStart = -1;
+    while (commentStart < 0) {
+        const void* comma = std::memchr(t.d + nameEnd, ',', size_t(t.end - nameEnd));
+        if (!comma)
             return -1;
-        nameStart = t.digits(nameStart + 2);
-        if (nameStart < 0 || !t.at(nameStart, ','))
-            return -1;
-        ++nameStart;
-        qsizetype nameEnd = nameStart;
-        qsizetype commentStart = -1;
-        while (commentStart < 0) {
-            const void* comma = std::memchr(t.d + nameEnd, ',', size_t(t.end - nameEnd));
-            if (!comma)
-                return -1;
-            nameEnd = static_cast<const char*>(comma) - t.d;
-            commentStart = t.waypointMiddle(nameEnd);
-            if (commentStart < 0)
-                ++nameEnd;
-        }
-        const qsizetype end = t.recordEnd(commentStart, WaypointEnd);
-        if (end < 0)
-            return -1;
-        t.blank(nameStart, nameEnd);
-        t.blank(commentStart, end - WaypointEnd.size());
-        t.keep(r, end, w);
-        return end;
+        nameEnd = static_cast<const char*>(comma) - t.d;
+        commentStart = t.waypointMiddle(nameEnd);
+        if (commentStart < 0)
+            ++nameEnd;
     }
+    const qsizetype end = t.recordEnd(commentStart, WaypointEnd);
+    if (end < 0)
+        return -1;
+    t.blank(nameStart, nameEnd);
+    t.blank(commentStart, end - WaypointEnd.size());
+    t.keep(r, end, w);
+    return end;
+}
+
+// The same for the route record at r.
+qsizetype repairRoute(Text& t, qsizetype r, qsizetype& w, ListedRouteNames* names) {
     const qsizetype fieldsStart = t.digits(r + 2);
     if (fieldsStart < 0 || !t.at(fieldsStart, ','))
         return -1;
@@ -216,7 +215,10 @@ qsizetype RepairConverterRecords(QByteArray& bytes, qsizetype from, ListedRouteN
     for (int count = 1; r < t.end; ++count) {
         if (stop && count % RecordsPerLook == 0 && stop->load(std::memory_order_relaxed))
             return -1;
-        const qsizetype next = repairRecord(t, r, w, names);
+        const LineKind kind = RecordKindOf(t.d + r, t.end - r);
+        const qsizetype next = kind == LineKind::Waypoint ? repairWaypoint(t, r, w)
+                               : kind == LineKind::Route  ? repairRoute(t, r, w, names)
+                                                          : -1;
         if (next < 0)
             break;
         r = next;
