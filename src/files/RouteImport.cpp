@@ -288,10 +288,10 @@ void RouteLoader::choose(int number, bool fit) {
         m_fitRecords = m_gpx.records(m_chosen);
     }
     m_stage = Stage::Fitting;
+    m_placesTaken = false;
     const QString folder = m_job.folder();
     inBackground(
         [this, folder, points] {
-            m_places = WaypointPlaces(m_fitRecords, m_stop);
             if (m_converted) {
                 PrepareFitInput(m_gpx, m_chosen, folder, m_fitInput, m_stop);
             } else {
@@ -302,13 +302,34 @@ void RouteLoader::choose(int number, bool fit) {
         &RouteLoader::startFit);
 }
 
+// The converter fits the route while its own places are read and measured beside it.
 void RouteLoader::startFit() {
     m_job.start(GpsBabelConverter::fitArguments(MaxRouteWaypoints, m_fitInput.decimate),
                 m_fitInput.pieces);
+    inBackground(
+        [this] {
+            m_places = WaypointPlaces(m_fitRecords, m_stop);
+            m_lengthBefore = lengthOf(m_places);
+        },
+        &RouteLoader::placesTaken);
 }
 
+void RouteLoader::placesTaken() {
+    m_placesTaken = true;
+    fitFinished();
+}
+
+// Goes on once both the converter has ended and the places are taken, whichever comes last.
 void RouteLoader::fitFinished() {
-    if (!jobSucceeded(FormatErrorText))
+    const ConverterJob::Status status = m_job.status();
+    if (status == ConverterJob::Status::Running)
+        return;
+    if (status != ConverterJob::Status::Ok) {
+        stopBackground();
+        jobSucceeded(FormatErrorText);
+        return;
+    }
+    if (!m_placesTaken)
         return;
     const QString fitted = m_job.filePath(QString::fromLatin1(GpsBabelConverter::FittedFile));
     const QString program = m_job.program();
@@ -332,7 +353,6 @@ void RouteLoader::fitFinished() {
                 return;
             }
             m_kept = KeepWaypointLines(m_fitHeader, m_fitRecords, indices);
-            m_lengthBefore = lengthOf(m_places);
         },
         &RouteLoader::fitMatched);
 }
@@ -360,12 +380,12 @@ void RouteLoader::fitMatched() {
 void RouteLoader::cancel() {
     if (!isRunning())
         return;
-    if (m_thread) {
-        stopBackground();
+    stopBackground();
+    // A converter that runs reports its own end as cancelled.
+    if (m_job.status() == ConverterJob::Status::Running)
+        m_job.cancel();
+    else
         finishLater(Stage::Cancelled);
-        return;
-    }
-    m_job.cancel();
 }
 
 void RouteLoader::waitForStep() {

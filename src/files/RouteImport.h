@@ -93,6 +93,7 @@ private:
     void listRteRoutes(const QByteArray& bytes);
     bool takeRoute(int number, int maxWaypoints);
     void startFit();
+    void placesTaken();
     void fitFinished();
     void fitMatched();
     void release();
@@ -115,6 +116,7 @@ private:
     QByteArrayView m_fitRecords;
     FitInput m_fitInput;
     QList<Place> m_places;
+    bool m_placesTaken = false;
     double m_lengthBefore = 0;
     QByteArray m_kept;
     QString m_workReason;
