@@ -2,11 +2,14 @@
 #include "BenchRoutes.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QTimer>
 #include <QWidget>
+
+#include <cmath>
 
 namespace {
 
@@ -51,6 +54,32 @@ QByteArray MakeRteRoute(int points) {
                Number(lon) + ",," + QByteArray::number(i % 45) + ",1,3,0,65535,,0,0\r\n";
     }
     return rte;
+}
+
+bool WriteGpxTrack(const QString& path, int points) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QByteArray chunk = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                       "<gpx version=\"1.1\" creator=\"rv58route bench\" "
+                       "xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
+                       "  <trk><name>Recorded, long</name><trkseg>\n";
+    const QDateTime start(QDate(2023, 5, 1), QTime(10, 0), Qt::UTC);
+    for (int i = 0; i < points; ++i) {
+        const double lat = 47.0 + i * 1e-5 + 0.0003 * std::sin(i / 50.0);
+        const double lon = 8.0 + i * 1.3e-5 + 0.0003 * std::cos(i / 37.0);
+        chunk += "    <trkpt lat=\"" + QByteArray::number(lat, 'f', 7) + "\" lon=\"" +
+                 QByteArray::number(lon, 'f', 7) + "\"><ele>" + QByteArray::number(500 + i % 100) +
+                 "</ele><time>" + start.addSecs(i).toString(Qt::ISODate).toLatin1() +
+                 "</time></trkpt>\n";
+        if (chunk.size() > (1 << 20)) {
+            if (file.write(chunk) != chunk.size())
+                return false;
+            chunk.clear();
+        }
+    }
+    chunk += "  </trkseg></trk>\n</gpx>\n";
+    return file.write(chunk) == chunk.size() && file.flush();
 }
 
 bool WriteBytes(const QString& path, const QByteArray& bytes) {

@@ -21,6 +21,10 @@ QByteArray MakeGpxRoute(int points);
 // through all 45, so the overview draws every kind of icon.
 QByteArray MakeRteRoute(int points);
 
+// Writes a GPX file of one recorded track of `points` points to `path`, as a logger would:
+// a point a second, wandering north-east from 47 N 8 E. False when that fails.
+bool WriteGpxTrack(const QString& path, int points);
+
 // Writes `bytes` to `path`; false when that fails.
 bool WriteBytes(const QString& path, const QByteArray& bytes);
 

@@ -1,17 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // rv58route-bench: what a user waits for, measured. The GPX import end to end against the
-// converter alone, RefreshRoute with a full route, start-up to the first painted window
-// with its peak memory, and how reading and measuring grow with the route's length.
+// converter alone, recorded tracks of up to a million points listed and fitted against the
+// GPSBabel commands that do the same, RefreshRoute with a full route, start-up to the first
+// painted window with its peak memory, and how reading and measuring grow with the route's
+// length.
 // Google Benchmark prints its table; a summary at the end puts each figure beside its
 // target, every ratio taken from this one run.
 #include "BenchRoutes.h"
 
 #include "app/TForm1.h"
 #include "editing/IconSheet.h"
+#include "files/ConverterOutput.h"
 #include "files/GpsBabelConverter.h"
 #include "files/RouteFileReader.h"
+#include "files/RouteImport.h"
 #include "geometry/RouteMeasurement.h"
 #include "geometry/RouteOverview.h"
+#include "route/DeviceRules.h"
 #include "route/RouteState.h"
 #include "route/RouteTable.h"
 
@@ -33,10 +38,14 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #ifndef RV58_STARTUP_PROBE
 #define RV58_STARTUP_PROBE "rv58route-startup-probe"
+#endif
+#ifndef RV58_LOAD_PROBE
+#define RV58_LOAD_PROBE "rv58route-load-probe"
 #endif
 
 namespace {
@@ -44,6 +53,8 @@ namespace {
 // The route lengths of the growth benchmarks: doublings up to the longest route a file may
 // hold, 124 waypoints.
 const std::vector<int64_t> GrowthLengths = {1, 2, 4, 8, 16, 31, 62, 124};
+// The recorded tracks listed and fitted, in points.
+const std::vector<int64_t> TrackLengths = {10000, 100000, 1000000};
 // Repetitions of every benchmark; the summary takes their median.
 constexpr int Repetitions = 5;
 // What the import is compared with: a design that waits a fixed time for the converter.
@@ -64,7 +75,13 @@ public:
                 !WriteBytes(rte(points), MakeRteRoute(points)))
                 return false;
         }
+        for (int64_t points : TrackLengths)
+            if (!WriteGpxTrack(track(int(points)), int(points)))
+                return false;
         return true;
+    }
+    QString track(int points) const {
+        return m_dir.filePath(QStringLiteral("track%1.gpx").arg(points));
     }
     QString gpx(int points) const {
         return m_dir.filePath(QStringLiteral("route%1.gpx").arg(points));
@@ -107,21 +124,142 @@ void SkipWithProblem(benchmark::State& state, const QString& problem) {
     state.SkipWithError(problem.toLocal8Bit().constData());
 }
 
-// The converter on its own: one process with the arguments the import gives it. Returns
-// its wall-clock time in seconds, or a negative number when it failed.
-double TimeConverterAlone(const QString& gpx, const QString& output, QString& problem) {
+// One process run to its end: its wall-clock time in seconds, or a negative number when it
+// failed, with its standard output.
+double TimeProcess(const QString& program, const QStringList& args, QString& problem,
+                   QByteArray* output = nullptr) {
     const auto start = std::chrono::steady_clock::now();
     QProcess process;
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.setStandardInputFile(QProcess::nullDevice());
-    process.start(GpsBabelConverter::defaultProgram(), GpsBabelConverter::arguments(gpx, output));
-    if (!process.waitForFinished(GpsBabelConverter::DefaultTimeoutMs) ||
+    process.start(program, args);
+    if (!process.waitForFinished(10 * GpsBabelConverter::DefaultTimeoutMs) ||
         process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        problem = QStringLiteral("the converter failed: ") +
+        problem = program + QStringLiteral(" failed: ") +
                   QString::fromLocal8Bit(process.readAllStandardError());
         return -1;
     }
+    if (output)
+        *output = process.readAllStandardOutput();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The converter on its own, converting the routes of `gpx` as the import once did it in a
+// run of its own: the bare route run.
+double TimeConverterAlone(const QString& gpx, const QString& output, QString& problem) {
+    return TimeProcess(GpsBabelConverter::defaultProgram(),
+                       {QStringLiteral("-r"), QStringLiteral("-i"), QStringLiteral("gpx"),
+                        QStringLiteral("-f"), gpx, QStringLiteral("-o"), QStringLiteral("ozi"),
+                        QStringLiteral("-F"), output},
+                       problem);
+}
+
+// The GPSBabel command that does the work of listing (`fit` false) or of listing and fitting
+// a file of one track of `points` points: its track as a route file, thinned to about
+// 10,000 points and simplified to the device's when fitted.
+QStringList ConverterCommand(const QString& gpx, const QString& output, int points, bool fit) {
+    QStringList args{QStringLiteral("-i"), QStringLiteral("gpx"), QStringLiteral("-f"), gpx};
+    const int decimate = (points + MaxFitInputPoints - 1) / MaxFitInputPoints;
+    if (fit && decimate > 1)
+        args << QStringLiteral("-x") << QStringLiteral("resample,decimate=%1").arg(decimate);
+    if (fit)
+        args << QStringLiteral("-x") << QStringLiteral("simplify,count=%1").arg(MaxRouteWaypoints);
+    return args << QStringLiteral("-x") << QStringLiteral("transform,rte=trk,del")
+                << QStringLiteral("-o") << QStringLiteral("ozi") << QStringLiteral("-F") << output;
+}
+
+// This process's own processor time so far, in seconds: its threads, not its children.
+double OwnCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// One load as the programs do it, with their loader: the file's routes listed and, when
+// `fit`, route 1 taken, reduced to the device's points. False with the reason when it fails.
+bool LoadTrack(const QString& gpx, bool fit, QString& problem) {
+    RouteLoader loader;
+    loader.open(gpx);
+    loader.waitForStep();
+    if (loader.stage() == RouteLoader::Stage::Listed && fit) {
+        loader.choose(1, true);
+        loader.waitForStep();
+    }
+    const RouteLoader::Stage wanted = fit ? RouteLoader::Stage::Ready : RouteLoader::Stage::Listed;
+    if (loader.stage() != wanted || loader.routes().size() != 1) {
+        problem =
+            loader.outcome().refusal.headline + QLatin1Char(' ') + loader.outcome().refusal.reason;
+        return false;
+    }
+    if (fit) {
+        RouteTable table;
+        QString routeName;
+        RouteState state;
+        loader.takeOver(table, routeName, state);
+        if (state.waypointCount() != MaxRouteWaypoints) {
+            problem = QStringLiteral("the fitted track has %1 points").arg(state.waypointCount());
+            return false;
+        }
+    }
+    return true;
+}
+
+// A recorded track listed (and fitted) as the programs do it, each iteration paired with
+// the GPSBabel command that does the same, the two in turns. The iteration time is the
+// load's in this process, as the window runs it; rv58route-cli adds its own start to it.
+// The peaks of memory come from one more load by the load probe, in a process of its own.
+void TrackLoad(benchmark::State& state, const BenchFiles& files, bool fit) {
+    const int points = int(state.range(0));
+    const QString gpx = files.track(points);
+    double converterSeconds = 0, ownCpuSeconds = 0;
+    bool converterFirst = true;
+    for (auto _ : state) {
+        QString problem;
+        auto converter = [&] {
+            const double seconds = TimeProcess(
+                GpsBabelConverter::defaultProgram(),
+                ConverterCommand(gpx, files.scratch("track_alone.rte"), points, fit), problem);
+            converterSeconds += seconds;
+            return seconds >= 0;
+        };
+        if (converterFirst && !converter()) {
+            SkipWithProblem(state, problem);
+            break;
+        }
+        const double cpu = OwnCpuSeconds();
+        const auto start = std::chrono::steady_clock::now();
+        const bool loaded = LoadTrack(gpx, fit, problem);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        ownCpuSeconds += OwnCpuSeconds() - cpu;
+        if (!loaded || (!converterFirst && !converter())) {
+            SkipWithProblem(state, problem);
+            break;
+        }
+        state.SetIterationTime(seconds);
+        converterFirst = !converterFirst;
+    }
+    using benchmark::Counter;
+    state.counters["converter_ms"] = Counter(converterSeconds * 1e3, Counter::kAvgIterations);
+    state.counters["own_cpu_ms"] = Counter(ownCpuSeconds * 1e3, Counter::kAvgIterations);
+    // wall_ms=... self_cpu_ms=... peak_rss_kb=... converter_peak_rss_kb=... routes=...
+    QString problem;
+    QByteArray report;
+    const QStringList args = fit ? QStringList{gpx, QStringLiteral("--fit")} : QStringList{gpx};
+    if (TimeProcess(Text(RV58_LOAD_PROBE), args, problem, &report) < 0) {
+        SkipWithProblem(state, problem);
+        return;
+    }
+    std::map<QByteArray, double> values;
+    for (const QByteArray& pair : report.trimmed().split(' ')) {
+        const int eq = pair.indexOf('=');
+        if (eq > 0)
+            values[pair.left(eq)] = pair.mid(eq + 1).toDouble();
+    }
+    state.counters["process_ms"] = values["wall_ms"];
+    state.counters["peak_MiB"] = values["peak_rss_kb"] / 1024.0;
+    state.counters["converter_peak_MiB"] = values["converter_peak_rss_kb"] / 1024.0;
 }
 
 // Load Route with a GPX file, as the window does it (converter, reader, measurement,
@@ -362,10 +500,11 @@ public:
             std::printf("  GPX import of %d points: %.2f ms; the converter alone, in turns with "
                         "it: %.2f ms\n",
                         points, f->real * 1e3, counter(*f, "converter_alone_ms"));
-            line("    import / converter alone", ratio, "< 1.5", ratio < 1.5);
+            line("    import / converter alone", ratio, "< 1.3", ratio < 1.3);
             line("    2000 ms / import", FixedWaitSeconds / f->real, ">= 100",
                  FixedWaitSeconds / f->real >= 100);
         }
+        printTracks();
         if (const Figure* f = figure("ConverterStartUp"))
             std::printf("  The converter starting with nothing to convert: %.2f ms\n",
                         f->real * 1e3);
@@ -394,6 +533,50 @@ public:
     }
 
     bool failed() const { return !m_errors.empty(); }
+
+    // The recorded tracks: each side of a ratio from the same iterations, the load probe's
+    // own processor time and peak memory beside the converter's, and how the probe's own
+    // time grows with the points.
+    void printTracks() const {
+        std::vector<Point> own;
+        for (int64_t points : TrackLengths) {
+            const std::string n = std::to_string(points);
+            const Figure* list = figure("TrackList/" + n);
+            const Figure* fit = figure("TrackListFit/" + n);
+            if (!list)
+                continue;
+            const double converter = counter(*list, "converter_ms");
+            std::printf("  Track of %s points: listed in %.0f ms (%.0f ms in a process of its "
+                        "own), GPSBabel's conversion %.0f ms; our own CPU %.0f ms\n",
+                        n.c_str(), list->real * 1e3, counter(*list, "process_ms"), converter,
+                        counter(*list, "own_cpu_ms"));
+            line("    listing / GPSBabel's conversion", list->real * 1e3 / converter, "< 1.3",
+                 list->real * 1e3 / converter < 1.3);
+            own.push_back({double(points), counter(*list, "own_cpu_ms") / 1e3});
+            if (fit) {
+                const double ratio = fit->real * 1e3 / counter(*fit, "converter_ms");
+                std::printf("    listed and fitted in %.0f ms, GPSBabel's decimate and simplify "
+                            "%.0f ms\n",
+                            fit->real * 1e3, counter(*fit, "converter_ms"));
+                line("    list and fit / decimate and simplify", ratio,
+                     points >= 1000000 ? "< 2" : "-", points < 1000000 || ratio < 2);
+            }
+            const Figure* peaks = fit ? fit : list;
+            const double peak = counter(*peaks, "peak_MiB");
+            const double converterPeak = counter(*peaks, "converter_peak_MiB");
+            std::printf("    peak memory %.1f MiB, the converter's %.1f MiB\n", peak,
+                        converterPeak);
+            line("    peak / converter's peak", peak / converterPeak, "<= 2",
+                 peak <= 2 * converterPeak);
+        }
+        if (own.size() < 3)
+            return;
+        const LineFit fit = FitLine(own);
+        std::printf("  Our own CPU time over the track's points: a + b x N, a = %.1f ms, "
+                    "b = %.3f us per point\n",
+                    fit.intercept * 1e3, fit.slope * 1e6);
+        line("    R^2 of that line", fit.r2, ">= 0.99", fit.r2 >= 0.99);
+    }
 
 private:
     struct Figure {
@@ -465,6 +648,22 @@ private:
         std::printf("    fitted %.1f %s x %s, RMS %.1f%% (wall-clock: %.1f %s x %s, RMS %.1f%%)\n",
                     fit.cpu, fit.unit.c_str(), fit.term.c_str(), fit.cpuRms * 100, fit.real,
                     fit.unit.c_str(), fit.term.c_str(), fit.realRms * 100);
+        const LineFit line = FitLine(points);
+        const Point& last = points.back();
+        const Point& half = points[points.size() - 2];
+        std::printf("    line a + b x N: a = %.2f us, b = %.0f ns per waypoint, R^2 = %.4f; "
+                    "time(%g) / time(%g) = %.2f\n",
+                    line.intercept * 1e6, line.slope * 1e9, line.r2, last.n, half.n,
+                    last.seconds / half.seconds);
+    }
+
+    struct LineFit {
+        double intercept = 0, slope = 0, r2 = 0;
+    };
+
+    // The least-squares line time = a + b * N through the points, and how much of the
+    // times' spread it explains.
+    static LineFit FitLine(const std::vector<Point>& points) {
         double sn = 0, st = 0, snn = 0, snt = 0;
         for (const Point& p : points) {
             sn += p.n;
@@ -473,19 +672,16 @@ private:
             snt += p.n * p.seconds;
         }
         const double count = double(points.size());
-        const double slope = (count * snt - sn * st) / (count * snn - sn * sn);
-        const double intercept = (st - slope * sn) / count;
+        LineFit fit;
+        fit.slope = (count * snt - sn * st) / (count * snn - sn * sn);
+        fit.intercept = (st - fit.slope * sn) / count;
         double residual = 0, total = 0;
         for (const Point& p : points) {
-            residual += std::pow(p.seconds - (intercept + slope * p.n), 2);
+            residual += std::pow(p.seconds - (fit.intercept + fit.slope * p.n), 2);
             total += std::pow(p.seconds - st / count, 2);
         }
-        const Point& last = points.back();
-        const Point& half = points[points.size() - 2];
-        std::printf("    line a + b x N: a = %.2f us, b = %.0f ns per waypoint, R^2 = %.4f; "
-                    "time(%g) / time(%g) = %.2f\n",
-                    intercept * 1e6, slope * 1e9, 1 - residual / total, last.n, half.n,
-                    last.seconds / half.seconds);
+        fit.r2 = 1 - residual / total;
+        return fit;
     }
 
     int m_cpus = 0;
@@ -534,6 +730,13 @@ int main(int argc, char** argv) {
             ->Arg(points)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
+    }
+    for (bool fit : {false, true}) {
+        auto* tracks = benchmark::RegisterBenchmark(fit ? "TrackListFit" : "TrackList", TrackLoad,
+                                                    std::cref(files), fit);
+        for (int64_t points : TrackLengths)
+            tracks->Arg(points);
+        repeated(tracks)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
     }
     repeated(benchmark::RegisterBenchmark("ConverterStartUp", ConverterStartUp))
         ->UseRealTime()

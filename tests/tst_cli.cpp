@@ -270,8 +270,8 @@ private slots:
             "writes files only under UTF-8 names; rename the file");
 
         add("long route without --fit", "rv58route-cli show long_125.gpx", "1", "",
-            "Route File Format Error!\nThe route has 125 waypoints, more than the 124 the device "
-            "holds.\n--fit reduces it to 124 points along its shape.\n");
+            "Route File Format Error!\nThe route has 125 points; the device holds 124.\n"
+            "--fit reduces it to 124 points along its shape.\n");
         add("unknown file type", "rv58route-cli show in.txt", "1", "",
             "Unknow file type error.\nin.txt is neither a GPX file (.gpx) nor a route file "
             "(.rte).\nrv58route-cli takes GPX files (.gpx) and OziExplorer route files (.rte).\n");
@@ -377,25 +377,55 @@ private slots:
         QVERIFY2(where.isEmpty() == follows, qPrintable(where));
     }
 
-    // Ctrl+C or SIGTERM during a conversion ends the converter and leaves no folder behind.
-    void interruptEndsTheConversion() {
-        for (const auto& [signal, status] : {std::pair(SIGINT, 130), std::pair(SIGTERM, 143)}) {
-            QTemporaryDir bin, temp;
-            const QString converter = bin.filePath("gpsbabel"), started = converter + ".pid";
-            QVERIFY(writeFile(converter, "#!/bin/sh\necho $$ > \"$0.pid\"\nexec sleep 30\n"));
-            QVERIFY(QFile::setPermissions(converter, QFile::ReadOwner | QFile::ExeOwner));
-            QProcess cli;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("PATH"), bin.path() + QLatin1Char(':') + env.value("PATH"));
-            env.insert(QStringLiteral("TMPDIR"), temp.path());
-            cli.setProcessEnvironment(env);
-            cli.start(QStringLiteral(RV58_CLI), {"show", RV58_TEST_DATA "/mixed.gpx"});
-            QTRY_VERIFY_WITH_TIMEOUT(readFile(started).endsWith('\n'), 10000);
-            QCOMPARE(::kill(pid_t(cli.processId()), signal), 0);
-            QCOMPARE(cli.waitForFinished(10000) ? cli.exitCode() : -1, status);
-            QCOMPARE(::kill(pid_t(readFile(started).trimmed().toLongLong()), 0), -1);
-            QVERIFY(QDir(temp.path()).isEmpty());
-        }
+    // Ctrl+C, SIGTERM or SIGHUP at any stage ends the converter and leaves no folder behind;
+    // when the program is killed outright, its converter goes with it.
+    void interruptEndsEveryStage_data() {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("status"); // -1 for a kill
+        QTest::addColumn<QByteArray>("converter");
+        QTest::addColumn<bool>("fit");
+        // Stand-ins for the converter that note their process id once they have come to
+        // the stage; their last argument is the list of route names of a listing.
+        const QByteArray started = "echo $$ > \"$0.pid\"";
+        const QByteArray lists = "printf '\\r\\n' > \"$out\"; ";
+        const QByteArray converting = started + "; exec sleep 30";
+        // Megabytes of waypoints, so that the program is still reading them.
+        const QByteArray written =
+            "{ printf '" + header("\\r\\n") + routeLine("BIG", "\\r\\n") +
+            "'; yes \"$(printf 'W,1,,1,A,47.100000,8.100000,,0,1,3,0,65535,,0,0\\r')\" | "
+            "head -n 2000000; } > routes.rte; " +
+            lists + started;
+        const QByteArray fitting = "case \"$*\" in *simplify*) " + converting +
+                                   ";; esac; printf '" + routeFile(130, "\\r\\n") +
+                                   "' > routes.rte; " + lists;
+        QTest::newRow("Ctrl+C, converting") << SIGINT << 130 << converting << false;
+        QTest::newRow("SIGTERM, reading") << SIGTERM << 143 << written << false;
+        QTest::newRow("SIGHUP, fitting") << SIGHUP << 129 << fitting << true;
+        QTest::newRow("SIGKILL, converting") << SIGKILL << -1 << converting << false;
+    }
+    void interruptEndsEveryStage() {
+        QFETCH(int, signal);
+        QFETCH(int, status);
+        QFETCH(QByteArray, converter);
+        QFETCH(bool, fit);
+        QTemporaryDir bin, temp;
+        const QString program = bin.filePath("gpsbabel"), started = program + ".pid";
+        QVERIFY(writeFile(program, "#!/bin/sh\nfor a; do out=\"$a\"; done\n" + converter));
+        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+        QProcess cli;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PATH"), bin.path() + QLatin1Char(':') + env.value("PATH"));
+        env.insert(QStringLiteral("TMPDIR"), temp.path());
+        cli.setProcessEnvironment(env);
+        cli.start(QStringLiteral(RV58_CLI), QStringList{"show", RV58_TEST_DATA "/mixed.gpx"} +
+                                                (fit ? QStringList{"--fit"} : QStringList{}));
+        QTRY_VERIFY_WITH_TIMEOUT(readFile(started).endsWith('\n'), 10000);
+        QCOMPARE(::kill(pid_t(cli.processId()), signal), 0);
+        QVERIFY(cli.waitForFinished(10000));
+        QCOMPARE(cli.exitStatus() == QProcess::CrashExit ? -1 : cli.exitCode(), status);
+        const pid_t child = pid_t(readFile(started).trimmed().toLongLong());
+        QTRY_COMPARE(::kill(child, 0), -1);
+        QCOMPARE(QDir(temp.path()).isEmpty(), status != -1);
     }
 };
 

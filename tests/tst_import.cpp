@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The import: file type from the extension, GPX through the real converter in a folder of
 // its own, route files as GPSBabel writes them, and a long route fitted to the device.
+#include "LoadRoute.h"
 #include "RouteFileFixtures.h"
-#include "files/ConverterJob.h"
 #include "files/ConverterOutputRepair.h"
-#include "files/RouteImport.h"
 #include "route/RouteState.h"
 #include "route/RouteTable.h"
 
@@ -12,6 +11,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <signal.h>
+#include <utime.h>
 
 using namespace fixtures;
 
@@ -33,6 +35,16 @@ QString names(const QString& route, const char* format, int step, int first) {
     for (int k = 0; k < MaxRouteWaypoints; ++k)
         out << QString::asprintf(format, k * step + first);
     return out.join(QLatin1Char('|'));
+}
+
+// A stand-in converter's listing of the routes in `bytes`: the route file, and the list of
+// names that ends its arguments, without any name.
+QByteArray lists(const QByteArray& bytes) {
+    return "printf '" + bytes + "' > routes.rte; printf '\\r\\n' > \"$out\"";
+}
+
+pid_t startedPid(const QString& program) {
+    return pid_t(readFile(program + ".pid").trimmed().toLongLong());
 }
 
 } // namespace
@@ -81,8 +93,7 @@ private slots:
         row("the track after the route, quotes in the path", "say \"hi\" 'there'/b.gpx",
             readFile(RV58_TEST_DATA "/mixed.gpx"), "Walked|RPT001|RPT002", "^$", 2);
         // The converter writes a comma, CR or LF in a name or comment as it stands; the
-        // repair makes it a blank. A route name and description with commas become the name,
-        // cut to 12 characters.
+        // repair makes it a blank. A route's name is its GPX name, whatever its description.
         row("commas, CR and LF in names and comments, non-ASCII path",
             QStringLiteral("Fahrten/Küste ß.GPX"),
             "<gpx version=\"1.1\"><rte><name>Route, one</name><desc>Desc, two</desc><rtept "
@@ -90,7 +101,15 @@ private slots:
             "</name><cmt>a, b\nc</cmt><sym>Flag</sym></rtept><rtept lat=\"47.2\" lon=\"8.2\">"
             "<name>Caf\xc3\xa9 \"L\xc3\xb6we\", line\nbreak "
             "cr&#13;&#10;lf</name></rtept></rte></gpx>",
-            QStringLiteral("Route  one D|Bern  Bahnhof|Café \"Löwe\"  line break cr  lf"));
+            QStringLiteral("Route  one|Bern  Bahnhof|Café \"Löwe\"  line break cr  lf"));
+        const QByteArray described =
+            "<gpx version=\"1.1\"><rte><name>Alpine</name><desc>Day 1, easy</desc><rtept "
+            "lat=\"1\" lon=\"2\"><name>A</name></rtept></rte><rte><name>Ridge, west</name>"
+            "<desc>line one\nline two, x</desc><rtept lat=\"3\" lon=\"4\"><name>B</name>"
+            "</rtept></rte></gpx>";
+        row("a description with commas", "d.gpx", described, "Alpine|A");
+        row("a name with a comma, a description of two lines", "d.gpx", described, "Ridge  west|B",
+            "^$", 2);
         // The device holds 124 points, so a route of 124 is taken as it is.
         row("a track's name with a comma", "walk.gpx",
             "<gpx version=\"1.1\"><trk><name>Walk, long</name><trkseg><trkpt lat=\"1\" "
@@ -106,6 +125,15 @@ private slots:
         row("248-point track fitted", "t.gpx", track + "</trkseg></trk></gpx>",
             names("", "RPT%03d", 2, 1).replace("RPT247", "RPT248"),
             "^248 points reduced to 124; the route is 0.0 % shorter$");
+        // The fit sees every 100th point, which keeps the corners here. The legs between two
+        // points are shorter than the metre the measurement counts in.
+        track = "<gpx version=\"1.1\"><trk><trkseg>";
+        for (int i = 0; i < 200000; ++i)
+            track += "<trkpt lat=\"" + QByteArray::number(staircase(i, 1600).x(), 'f', 7) +
+                     "\" lon=\"" + QByteArray::number(staircase(i, 1600).y(), 'f', 7) + "\"/>";
+        row("200000-point track fitted", "big.gpx", track + "</trkseg></trk></gpx>",
+            names("", "RPT%03d", 1600, 1).replace("RPT196801", "RPT200000"),
+            "^200000 points reduced to 124; the route is \\d\\.\\d % shorter$");
         // Seven decimals, which the converter rounds to six when it writes the kept points.
         QByteArray rte = header() + routeLine("LONG");
         for (int i = 0; i < 370; ++i)
@@ -122,6 +150,8 @@ private slots:
             "\\(\\.rte\\)\\.$");
         row("no route in GPX", RV58_TEST_DATA "/no_route.gpx", {}, conversion,
             "^The GPX file holds no route or track\\.$");
+        row("not XML", "notes.gpx", "hello\n", conversion,
+            "^GPSBabel could not read the file as GPX: Start tag expected \\(line 1\\)\\.\\n");
         row("converter not on PATH", RV58_TEST_DATA "/mixed.gpx", {}, conversion,
             "^rv58-no-such could not be started", 1, "rv58-no-such");
         // Stand-ins for the converter that fit a 125-point route and go wrong; `$out` is their
@@ -143,7 +173,7 @@ private slots:
               writes(header() + routeLine("X") + waypointLine(1, "A", "10.000000", "10.000000")));
         // Files the converter leaves beside its result go with the temporary folder.
         row("side files", RV58_TEST_DATA "/mixed.gpx", {}, "TESTROUTE|WP1|WP2", "^$", 1,
-            tool("chatty", writes(routeFile(2)) + "; touch \"$out.wpt\" \"${out%/*}/x.log\""));
+            tool("chatty", lists(routeFile(2)) + "; touch routes.wpt x.log"));
     }
     void imports() {
         QFETCH(QString, path);
@@ -163,11 +193,15 @@ private slots:
         if (!content.isNull())
             QVERIFY(QDir().mkpath(QFileInfo(path).path()) && writeFile(path, content));
         QString report;
+        QList<RouteListEntry> listed;
         const ImportOutcome outcome =
             ImportRoute(path, m_table, m_routeName, m_state,
                         program.isEmpty() ? GpsBabelConverter() : GpsBabelConverter(program, 2000),
-                        {route, true}, &report);
+                        {route, true}, &report, &listed);
         QCOMPARE(outcome.ok ? shown() : outcome.refusal.headline, expected);
+        // The list shows the name that is read and saved.
+        if (outcome.ok)
+            QCOMPARE(listed.at(route - 1).name.left(12), m_routeName);
         const QString told = outcome.ok ? report
                                         : outcome.refusal.reason +
                                               (outcome.refusal.details.isEmpty() ? "" : "\n") +
@@ -175,6 +209,89 @@ private slots:
         QVERIFY2(QRegularExpression(details).match(told).hasMatch(), qPrintable(told.left(300)));
         if (!outcome.ok)
             QCOMPARE(shown() + m_state.RouteLineStore.join(), before);
+    }
+
+    // Cancel ends the converter at whichever step it works, and its folder goes.
+    void cancelEndsTheStep_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("fit");
+        const QByteArray started = "echo $$ > \"$0.pid\"; exec sleep 30";
+        QTest::newRow("listing") << tool("lists", started) << false;
+        QTest::newRow("fitting") << tool("fits", "case \"$*\" in *simplify*) " + started +
+                                                     ";; esac; " + lists(routeFile(130)))
+                                 << true;
+    }
+    void cancelEndsTheStep() {
+        QFETCH(QString, program);
+        QFETCH(bool, fit);
+        QFile::remove(program + ".pid");
+        RouteLoader loader{GpsBabelConverter(program)};
+        loader.open(RV58_TEST_DATA "/mixed.gpx");
+        if (fit) {
+            loader.waitForStep();
+            loader.choose(1, true);
+        }
+        QTRY_VERIFY(readFile(program + ".pid").endsWith('\n'));
+        loader.cancel();
+        loader.waitForStep();
+        QCOMPARE(loader.stage(), RouteLoader::Stage::Cancelled);
+        QCOMPARE(::kill(startedPid(program), 0), -1);
+    }
+
+    // What a load finds in the temporary folder: a folder of ours that a killed run left goes
+    // once it is a minute old, one of a running program stays; a full folder is named so.
+    void temporaryFolder_data() {
+        // The owner of a folder left there: "gone" or "running"; none for a full folder.
+        QTest::addColumn<QString>("owner");
+        QTest::addColumn<int>("age"); // in seconds
+        QTest::addColumn<bool>("kept");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a killed run's") << "gone" << 61 << false << "";
+        QTest::newRow("a killed run's, young") << "gone" << 50 << true << "";
+        QTest::newRow("a running program's") << "running" << 3600 << true << "";
+        QTest::newRow("full") << "" << 0 << true
+                              << "GPSBabel could not write its output to .*: No space left on "
+                                 "the device.";
+    }
+    void temporaryFolder() {
+        QFETCH(QString, owner);
+        QFETCH(int, age);
+        QFETCH(bool, kept);
+        QFETCH(QString, reason);
+        QProcess running;
+        running.start("sleep", {"30"});
+        QVERIFY(running.waitForStarted());
+        qint64 pid = running.processId();
+        if (owner == "gone") {
+            running.kill();
+            running.waitForFinished();
+        }
+        const QString left = m_jobTemp.filePath(QStringLiteral("rv58route-%1-abcdef").arg(pid));
+        const utimbuf times{time(nullptr) - age, time(nullptr) - age};
+        QVERIFY(QDir().mkpath(left) && utime(QFile::encodeName(left), &times) == 0);
+        QByteArray track = "<gpx version=\"1.1\"><trk><trkseg>";
+        for (int i = 0; i < 2000; ++i)
+            track += "<trkpt lat=\"47." + QByteArray::number(i) + "\" lon=\"8\"/>";
+        QVERIFY(writeFile(file("walk.gpx"), track + "</trkseg></trk></gpx>"));
+        const QString full = file("full");
+        if (owner.isEmpty() &&
+            (!QDir().mkpath(full) ||
+             QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", full}) != 0))
+            QSKIP("A small file system for the temporary folder cannot be mounted here.");
+        if (owner.isEmpty())
+            qputenv("TMPDIR", QFile::encodeName(full));
+        const ImportOutcome outcome =
+            ImportRoute(file("walk.gpx"), m_table, m_routeName, m_state, {}, {1, true});
+        qputenv("TMPDIR", QFile::encodeName(m_jobTemp.path()));
+        if (owner.isEmpty())
+            QProcess::execute("umount", {full});
+        QVERIFY2(QRegularExpression('^' + reason + '$').match(outcome.refusal.reason).hasMatch(),
+                 qPrintable(outcome.refusal.reason));
+        const bool stayed = QFileInfo::exists(left);
+        QDir(left).removeRecursively();
+        running.kill();
+        running.waitForFinished();
+        QCOMPARE(stayed, kept);
     }
 
     // A route line with a line break in its name keeps its description.

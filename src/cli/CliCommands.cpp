@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliCommands.h"
 
-#include "cli/InterruptWatcher.h"
 #include "cli/RouteJson.h"
 #include "editing/WaypointEditor.h"
 #include "editing/WaypointValidation.h"
+#include "files/Platform.h"
 #include "files/RouteFileReader.h"
 #include "files/RouteFileWriter.h"
 #include "files/RouteImport.h"
@@ -18,6 +18,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QJsonArray>
@@ -325,30 +326,34 @@ Failure commandLineFailure(const char* headline, const QString& reason, Cause ca
     return commandLineFailure(refusal);
 }
 
-// Runs one step of the load to its end. Ctrl+C or SIGTERM meanwhile ends the converter and
-// removes its folder before the program stops.
-void runStep(RouteLoader& loader, const std::function<void()>& step) {
-    std::optional<int> interrupted;
-    InterruptWatcher watcher;
-    QObject::connect(&watcher, &InterruptWatcher::interrupted, &loader, [&](int status) {
-        interrupted = status;
-        loader.cancel();
-    });
+// Ends the run when a stop was requested (Ctrl+C, SIGTERM, SIGHUP) by the time a stage ends.
+void checkInterrupt(const InterruptWatcher& watcher) {
+    QCoreApplication::processEvents();
+    if (watcher.status() != 0)
+        throw Interrupted{watcher.status()};
+}
+
+// Runs one step of the load to its end. A stop requested meanwhile ends the converter and
+// the work on its output, and removes its folder, before the program stops.
+void runStep(RouteLoader& loader, const InterruptWatcher& watcher,
+             const std::function<void()>& step) {
+    const QMetaObject::Connection cancel = QObject::connect(
+        &watcher, &InterruptWatcher::interrupted, &loader, [&loader] { loader.cancel(); });
     step();
     loader.waitForStep();
-    if (interrupted)
-        throw Interrupted{*interrupted};
+    QObject::disconnect(cancel);
+    checkInterrupt(watcher);
     if (loader.stage() == RouteLoader::Stage::Failed)
         throw commandLineFailure(loader.outcome().refusal);
 }
 
 // Load Route: the file's routes; with --routes the list is all, otherwise the chosen route
 // is loaded and measured as the window shows it.
-void load(const Options& o, LoadedRoute& route, QTextStream& err) {
+void load(const Options& o, LoadedRoute& route, const InterruptWatcher& watcher, QTextStream& err) {
     route.table.setRowCount(10);
     route.table.writeHeaderRow();
     RouteLoader loader;
-    runStep(loader, [&] { loader.open(o.input); });
+    runStep(loader, watcher, [&] { loader.open(o.input); });
     route.routes = loader.routes();
     if (o.listRoutes)
         return;
@@ -358,7 +363,7 @@ void load(const Options& o, LoadedRoute& route, QTextStream& err) {
                                         "--routes lists them")
                              .arg(o.route)
                              .arg(route.routes.size())};
-    runStep(loader, [&] { loader.choose(o.route, o.fit); });
+    runStep(loader, watcher, [&] { loader.choose(o.route, o.fit); });
     say(err, loader.fitReport());
     loader.takeOver(route.table, route.routeName, route.state);
     route.shown = route.measurement.measure(route.table, route.state.waypointCount(), o.unit);
@@ -570,16 +575,20 @@ void save(const Options& o, LoadedRoute& route, QTextStream& out, QTextStream& e
 }
 
 void run(const Options& o, QTextStream& out, QTextStream& err) {
+    // One watcher for the whole run: a stop request ends it at whichever stage it comes.
+    const InterruptWatcher watcher;
     LoadedRoute route;
-    load(o, route, err);
+    load(o, route, watcher, err);
     if (o.command == QLatin1String("show")) {
         show(o, route, out);
+        checkInterrupt(watcher);
         return;
     }
     checkHasWaypoints(o, route);
     if (o.edits())
         accept(o, route);
     save(o, route, out, err);
+    checkInterrupt(watcher);
 }
 
 } // namespace

@@ -1,75 +1,49 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/ConverterJob.h"
 
-#include "files/ConverterOutputRepair.h"
+#include "files/Platform.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
-#include <QFile>
 #include <QFileInfo>
 #include <QSignalBlocker>
 #include <QTemporaryDir>
-
-#include <utility>
 
 namespace {
 
 // How long a cancelled converter is given to be reaped after it was killed.
 const int ReapMs = 5000;
-// The converter prints coordinates with six decimals: a point it gives back lies within
-// half a millionth of a degree of the one it read, whatever decimals that one had.
-const double SamePlaceDegrees = 0.6e-6;
+// How much of the standard input waits in the pipe's buffer at a time: the converter reads
+// large inputs from memory without a second copy of them on this side.
+const qsizetype InputChunkBytes = 1 << 20;
 
-// The route file a fit gives the converter; it tells its input format by the extension.
-const char* const FitInputName = "route.rte";
-const char* const NoRouteOrTrackText = "The GPX file holds no route or track.";
+// Our folders are named after the process that made them, so that the next run can tell a
+// folder that a killed run left behind from one that a running program still uses.
+const char FolderPrefix[] = "rv58route-";
 
-int routeLineCount(const QByteArray& bytes) {
-    return int(bytes.count("\nR,")) + (bytes.startsWith("R,") ? 1 : 0);
+QString folderTemplate() {
+    return QDir::tempPath() + QLatin1Char('/') + QLatin1String(FolderPrefix) +
+           QString::number(QCoreApplication::applicationPid()) + QStringLiteral("-XXXXXX");
 }
 
-struct Place {
-    double lat = 0;
-    double lon = 0;
-};
-
-// The latitude and longitude of each waypoint line, fields 5 and 6 as the reader divides
-// a line.
-QList<Place> waypointPlaces(const QByteArray& bytes) {
-    QList<Place> places;
-    for (const QByteArray& line : bytes.split('\n')) {
-        if (!line.startsWith("W,"))
+// Removes the folders of ours whose process is gone, once they are old enough that no
+// process still starting up can be behind them.
+void removeStaleFolders() {
+    const QDir temp(QDir::tempPath());
+    const QDateTime old =
+        QDateTime::currentDateTimeUtc().addSecs(-ConverterJob::StaleFolderSeconds);
+    const QStringList pattern{QLatin1String(FolderPrefix) + QLatin1Char('*')};
+    for (const QFileInfo& entry : temp.entryInfoList(pattern, QDir::Dirs | QDir::NoSymLinks)) {
+        const QString rest = entry.fileName().mid(int(qstrlen(FolderPrefix)));
+        bool isNumber = false;
+        const qint64 pid = rest.left(rest.indexOf(QLatin1Char('-'))).toLongLong(&isNumber);
+        if (!isNumber || pid == QCoreApplication::applicationPid() || ProcessExists(pid) ||
+            entry.lastModified().toUTC() > old)
             continue;
-        const QList<QByteArray> fields = SplitFields(line);
-        Place place;
-        if (fields.size() > 6)
-            place = {fields.at(5).trimmed().toDouble(), fields.at(6).trimmed().toDouble()};
-        places << place;
+        QDir(entry.filePath()).removeRecursively();
     }
-    return places;
-}
-
-bool samePlace(const Place& a, const Place& b) {
-    return qAbs(a.lat - b.lat) <= SamePlaceDegrees && qAbs(a.lon - b.lon) <= SamePlaceDegrees;
-}
-
-// Finds each kept point among the original ones, in order. The first match is taken, as
-// later points still need room behind it; only the last kept point takes the route's own
-// end when it lies there, for a round trip passes its start again.
-bool matchKept(const QList<Place>& original, const QList<Place>& kept, QList<int>& indices) {
-    int next = 0;
-    for (const Place& place : kept) {
-        while (next < original.size() && !samePlace(original.at(next), place))
-            ++next;
-        if (next == original.size())
-            return false;
-        indices << next++;
-    }
-    if (indices.isEmpty())
-        return false;
-    if (samePlace(original.last(), kept.last()))
-        indices.last() = int(original.size()) - 1;
-    return true;
 }
 
 } // namespace
@@ -78,9 +52,12 @@ ConverterJob::ConverterJob(const GpsBabelConverter& converter, QObject* parent)
     : QObject(parent), m_converter(converter) {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &ConverterJob::onTimeout);
+    connect(&m_process, &QProcess::started, this, &ConverterJob::feedInput);
+    connect(&m_process, &QProcess::bytesWritten, this, &ConverterJob::feedInput);
     connect(&m_process, &QProcess::readyReadStandardError, this, &ConverterJob::collectErrorOutput);
     connect(&m_process, &QProcess::finished, this, &ConverterJob::onProcessFinished);
     connect(&m_process, &QProcess::errorOccurred, this, &ConverterJob::onProcessError);
+    EndWithThisProgram(m_process);
 }
 
 ConverterJob::~ConverterJob() {
@@ -88,73 +65,82 @@ ConverterJob::~ConverterJob() {
     m_dir.reset();
 }
 
-void ConverterJob::startGpxConversion(const QString& gpxPath) {
-    if (m_status == Status::Running)
-        return;
-    begin(Work::Conversion);
-    // The converter runs in the private folder, so a relative path is made absolute here.
-    const QString gpx = QFileInfo(gpxPath).absoluteFilePath();
-    const QString routes = m_dir->filePath(QStringLiteral("routes.rte"));
-    const QString tracks = m_dir->filePath(QStringLiteral("tracks.rte"));
-    m_runs = {{GpsBabelConverter::arguments(gpx, routes), routes, true},
-              {GpsBabelConverter::trackArguments(gpx, tracks), tracks, true}};
+QString ConverterJob::folder() const {
+    return m_dir && m_dir->isValid() ? m_dir->path() : QString();
 }
 
-void ConverterJob::startFit(const QByteArray& routeFile, int pointCount) {
-    if (m_status == Status::Running)
-        return;
-    begin(Work::Fit);
-    m_input = routeFile;
-    const QString in = m_dir->filePath(QString::fromLatin1(FitInputName));
-    const QString out = m_dir->filePath(QStringLiteral("fitted.rte"));
-    m_runs = {{GpsBabelConverter::fitArguments(in, out, pointCount), out, false}};
+QString ConverterJob::filePath(const QString& name) const {
+    return m_dir ? m_dir->filePath(name) : QString();
 }
 
-void ConverterJob::begin(Work work) {
-    m_work = work;
+QString ConverterJob::lastErrorLine() const {
+    const QStringList lines = m_errorText.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return lines.isEmpty() ? QString() : lines.constLast().trimmed();
+}
+
+void ConverterJob::start(const QStringList& arguments, const QList<QByteArrayView>& input) {
+    if (m_status == Status::Running)
+        return;
     m_status = Status::Running;
     m_reason.clear();
     m_errorText.clear();
     m_converterMissing = false;
-    m_routeFile.clear();
-    m_gpxRouteCount = 0;
-    m_keptWaypoints.clear();
-    m_input.clear();
-    m_outputs.clear();
-    m_nextRun = 0;
-    m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/rv58route-XXXXXX"));
+    m_endedWithError = false;
+    m_arguments = arguments;
+    m_input = input;
     // The work starts from the event loop, so finished() never comes before the caller
     // has returned from starting it.
-    QMetaObject::invokeMethod(this, &ConverterJob::startNextRun, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &ConverterJob::run, Qt::QueuedConnection);
 }
 
-void ConverterJob::startNextRun() {
-    if (m_status != Status::Running)
+bool ConverterJob::makeFolder() {
+    if (m_dir && m_dir->isValid())
+        return true;
+    removeStaleFolders();
+    m_dir = std::make_unique<QTemporaryDir>(folderTemplate());
+    if (m_dir->isValid())
+        return true;
+    fail(QStringLiteral("No temporary folder for the converter: %1").arg(m_dir->errorString()));
+    m_dir.reset();
+    return false;
+}
+
+void ConverterJob::run() {
+    if (m_status != Status::Running || !makeFolder())
         return;
-    if (!m_dir->isValid()) {
-        fail(QStringLiteral("No temporary folder for the converter: %1").arg(m_dir->errorString()));
-        return;
-    }
-    if (m_work == Work::Fit && m_nextRun == 0) {
-        QFile input(m_dir->filePath(QString::fromLatin1(FitInputName)));
-        if (!input.open(QIODevice::WriteOnly) || input.write(m_input) != m_input.size()) {
-            fail(QStringLiteral("The route could not be written for the converter: %1")
-                     .arg(input.errorString()));
-            return;
-        }
-    }
-    const Run& run = m_runs.at(m_nextRun);
     m_errorOutput.clear();
     m_timedOut = false;
+    m_inputPiece = 0;
+    m_inputOffset = 0;
     m_process.setProgram(m_converter.program());
-    m_process.setArguments(run.arguments);
+    m_process.setArguments(m_arguments);
     // Side files the converter writes beside its output stay in the private folder, and
     // what it prints on standard output is of no use, however much it is.
     m_process.setWorkingDirectory(m_dir->path());
-    m_process.setStandardInputFile(QProcess::nullDevice());
+    m_process.setStandardInputFile(m_input.isEmpty() ? QProcess::nullDevice() : QString());
     m_process.setStandardOutputFile(QProcess::nullDevice());
     m_timer.start(m_converter.timeoutMs());
-    m_process.start();
+    m_process.start(m_input.isEmpty() ? QIODevice::ReadOnly : QIODevice::ReadWrite);
+}
+
+void ConverterJob::feedInput() {
+    if (m_input.isEmpty() || m_process.state() != QProcess::Running)
+        return;
+    while (m_inputPiece < m_input.size() && m_process.bytesToWrite() < InputChunkBytes) {
+        const QByteArrayView piece = m_input.at(m_inputPiece);
+        const qsizetype length = qMin(InputChunkBytes, piece.size() - m_inputOffset);
+        m_process.write(piece.data() + m_inputOffset, length);
+        m_inputOffset += length;
+        if (m_inputOffset == piece.size()) {
+            ++m_inputPiece;
+            m_inputOffset = 0;
+        }
+    }
+    if (m_inputPiece == m_input.size()) {
+        // All of it is on its way: the converter sees the end of its input once it is read.
+        m_input.clear();
+        m_process.closeWriteChannel();
+    }
 }
 
 void ConverterJob::collectErrorOutput() {
@@ -182,74 +168,19 @@ void ConverterJob::onProcessFinished(int exitCode, QProcess::ExitStatus exitStat
     if (m_status != Status::Running)
         return;
     m_timer.stop();
+    m_input.clear();
     collectErrorOutput();
     const QString program = m_converter.program();
-    if (m_timedOut) {
+    if (m_timedOut)
         fail(QStringLiteral("%1 did not finish within %2 seconds.")
                  .arg(program, QString::number(m_converter.timeoutMs() / 1000.0)));
-        return;
-    }
-    if (exitStatus != QProcess::NormalExit) {
+    else if (exitStatus != QProcess::NormalExit)
         fail(QStringLiteral("%1 stopped abnormally.").arg(program));
-        return;
-    }
-    if (exitCode != 0) {
+    else if (exitCode != 0) {
+        m_endedWithError = true;
         fail(QStringLiteral("%1 ended with status %2.").arg(program).arg(exitCode));
-        return;
-    }
-    const Run& run = m_runs.at(m_nextRun);
-    QFile output(run.output);
-    QByteArray bytes;
-    if (output.exists()) {
-        if (!output.open(QIODevice::ReadOnly)) {
-            fail(QStringLiteral("%1 could not be read: %2").arg(run.output, output.errorString()));
-            return;
-        }
-        bytes = output.readAll();
-        if (bytes.isNull())
-            bytes = QByteArray("", 0);
-    } else if (!run.outputOptional) {
-        fail(QStringLiteral("%1 wrote no route file.").arg(program));
-        return;
-    }
-    m_outputs << bytes;
-    if (++m_nextRun < m_runs.size())
-        QMetaObject::invokeMethod(this, &ConverterJob::startNextRun, Qt::QueuedConnection);
-    else
-        complete();
-}
-
-void ConverterJob::complete() {
-    if (m_work == Work::Conversion) {
-        const QByteArray& routes = m_outputs.at(0);
-        const QByteArray& tracks = m_outputs.at(1);
-        if (routes.isNull() && tracks.isNull()) {
-            fail(QString::fromLatin1(NoRouteOrTrackText));
-            return;
-        }
-        // A file without routes gets the tracks' header; otherwise the tracks' records
-        // follow the routes', and the routes' bytes are what the route run wrote.
-        const QByteArray repairedRoutes = RepairConverterOutput(routes);
-        const QByteArray repairedTracks = RepairConverterOutput(tracks);
-        m_gpxRouteCount = routeLineCount(repairedRoutes);
-        m_routeFile =
-            routes.isNull()
-                ? repairedTracks
-                : repairedRoutes + repairedTracks.mid(ConverterRecordsStart(repairedTracks));
-    } else {
-        const QList<Place> original = waypointPlaces(m_input);
-        const QList<Place> kept = waypointPlaces(RepairConverterOutput(m_outputs.first()));
-        QList<int> indices;
-        if (!matchKept(original, kept, indices)) {
-            fail(QStringLiteral("The reduced route's %1 points do not match the route's %2 "
-                                "waypoints.")
-                     .arg(kept.size())
-                     .arg(original.size()));
-            return;
-        }
-        m_keptWaypoints = indices;
-    }
-    end(Status::Ok);
+    } else
+        end(Status::Ok);
 }
 
 void ConverterJob::fail(const QString& reason) {
@@ -262,12 +193,18 @@ void ConverterJob::cancel() {
     if (m_status != Status::Running)
         return;
     stopProcess();
+    m_dir.reset();
     end(Status::Cancelled);
+}
+
+void ConverterJob::discardFolder() {
+    if (m_status != Status::Running)
+        m_dir.reset();
 }
 
 void ConverterJob::end(Status status) {
     m_timer.stop();
-    m_dir.reset();
+    m_input.clear();
     m_status = status;
     emit finished();
 }

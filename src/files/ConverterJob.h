@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One piece of converter work run without blocking the caller: GPSBabel runs as a child
-// process in a private folder, bounded by the converter's timeout, and can be cancelled at
-// any moment. The window keeps painting meanwhile; the command-line program waits for it.
+// One GPSBabel run at a time, without blocking the caller: the converter runs as a child
+// process in a private folder, bounded by the converter's timeout, fed its standard input
+// from memory when asked, and can be ended at any moment. The job hands back the folder
+// with what the converter wrote there, and why a run failed; what the files mean is for
+// others (ConverterOutput). The folder stays from the first run until it is discarded, so
+// a later run can read what an earlier one wrote.
 #pragma once
 
 #include "files/GpsBabelConverter.h"
-#include "files/RouteFileReader.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QObject>
 #include <QProcess>
@@ -25,57 +28,53 @@ public:
     enum class Status { Idle, Running, Ok, Cancelled, Failed };
     // The last part of the converter's error output is kept, the part that says why.
     static constexpr qsizetype MaxErrorOutputBytes = 64 * 1024;
+    // A folder of ours whose process is gone is removed by the next job once it is this old.
+    static constexpr int StaleFolderSeconds = 60;
 
     explicit ConverterJob(const GpsBabelConverter& converter = {}, QObject* parent = nullptr);
-    // Ends a running converter and removes the private folder, without finished().
+    // Ends a running converter and removes the folder, without finished().
     ~ConverterJob() override;
 
-    // Converts a GPX file into one route file: its routes, then its tracks made routes.
-    // Result: routeFile() and gpxRouteCount(). A file with neither fails.
-    void startGpxConversion(const QString& gpxPath);
-    // Reduces the one route in `routeFile` (a header, its route line and waypoint lines)
-    // to at most `pointCount` of its points. Result: keptWaypoints().
-    void startFit(const QByteArray& routeFile, int pointCount = MaxRouteWaypoints);
-    // Both starts do nothing while the job runs; a job that has ended may be started again.
-    // Ends the converter, removes the private folder and finishes as Cancelled. Does
-    // nothing unless the job is running.
+    // Runs the converter with `arguments`, in the folder. `input`, when given, is written to
+    // its standard input piece by piece; the bytes must stay unchanged until finished().
+    // Does nothing while a run is under way.
+    void start(const QStringList& arguments, const QList<QByteArrayView>& input = {});
+    // Ends the converter, removes the folder and finishes as Cancelled. Does nothing unless
+    // a run is under way.
     void cancel();
-    // Runs an event loop until the job has finished; true when it ended Ok.
+    // Removes the folder and what is in it; not while a run is under way.
+    void discardFolder();
+    // Runs an event loop until the run has finished; true when it ended Ok.
     bool waitForFinished();
 
+    // The converter's working folder, made by the first start; empty before and after.
+    QString folder() const;
+    QString filePath(const QString& name) const;
+
     Status status() const { return m_status; }
-    // Why the job failed, in a sentence; and the end of the converter's error output, where
-    // it printed any.
+    // Why the run failed, in a sentence; and the end of the converter's error output, where
+    // it printed any, with its last line apart.
     QString reason() const { return m_reason; }
     QString errorOutput() const { return m_errorText; }
-    // True when the job failed because the converter could not be started at all.
+    QString lastErrorLine() const;
+    // True when the run failed because the converter could not be started at all; and when
+    // it ran to its end but reported an error (a status other than 0).
     bool converterMissing() const { return m_converterMissing; }
-    // The converted route file: the GPX routes' lines first, then the tracks' lines.
-    QByteArray routeFile() const { return m_routeFile; }
-    // How many of the route file's routes are GPX routes; the ones after are tracks.
-    int gpxRouteCount() const { return m_gpxRouteCount; }
-    // The waypoint lines that the fitted route keeps, counted from 0 in the input's order.
-    QList<int> keptWaypoints() const { return m_keptWaypoints; }
+    bool endedWithError() const { return m_endedWithError; }
+    QString program() const { return m_converter.program(); }
 
 signals:
-    // Emitted once per start, when the job has ended in whichever way.
+    // Emitted once per start, when the run has ended in whichever way.
     void finished();
 
 private:
-    enum class Work { Conversion, Fit };
-    struct Run {
-        QStringList arguments;
-        QString output;
-        bool outputOptional = false;
-    };
-
-    void begin(Work work);
-    void startNextRun();
+    bool makeFolder();
+    void run();
+    void feedInput();
     void collectErrorOutput();
     void onProcessFinished(int exitCode, QProcess::ExitStatus exitStatus);
     void onProcessError(QProcess::ProcessError error);
     void onTimeout();
-    void complete();
     void fail(const QString& reason);
     void end(Status status);
     void stopProcess();
@@ -84,11 +83,10 @@ private:
     QProcess m_process;
     QTimer m_timer;
     std::unique_ptr<QTemporaryDir> m_dir;
-    Work m_work = Work::Conversion;
-    QList<Run> m_runs;
-    qsizetype m_nextRun = 0;
-    QList<QByteArray> m_outputs; // per run ended, null when it wrote no file
-    QByteArray m_input;          // the route file to fit
+    QStringList m_arguments;
+    QList<QByteArrayView> m_input;
+    qsizetype m_inputPiece = 0;
+    qsizetype m_inputOffset = 0;
     QByteArray m_errorOutput;
     bool m_timedOut = false;
 
@@ -96,7 +94,5 @@ private:
     QString m_reason;
     QString m_errorText;
     bool m_converterMissing = false;
-    QByteArray m_routeFile;
-    int m_gpxRouteCount = 0;
-    QList<int> m_keptWaypoints;
+    bool m_endedWithError = false;
 };

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Which GPSBabel to run, for how long at most, and with which arguments for each kind of
-// work; ConverterJob runs it.
+// work; ConverterJob runs it, ConverterOutput takes in what it wrote.
 #pragma once
 
 #include <QString>
@@ -12,18 +12,29 @@ public:
     static QString defaultProgram();
     static constexpr int DefaultTimeoutMs = 60000;
 
+    // What one listing run writes into its folder: the GPX routes as a route file, the
+    // tracks made routes as a second one, the names of all of them, and per level L a route
+    // file of every 10^L-th point of each of them; always the routes first, then the tracks.
+    // GPSBabel writes a route file's header once per run, so only the first route file it
+    // writes has one.
+    static const char RoutesFile[];
+    static const char TracksFile[];
+    static const char NamesFile[];
+    static QString levelFile(int level);
+    // What a fit writes.
+    static const char FittedFile[];
+
     GpsBabelConverter() = default;
     explicit GpsBabelConverter(const QString& program, int timeoutMs = DefaultTimeoutMs)
         : m_program(program), m_timeoutMs(timeoutMs) {}
 
-    // The argument list for converting the routes of `gpxPath` into `rtePath`.
-    static QStringList arguments(const QString& gpxPath, const QString& rtePath);
-    // The argument list for writing only the tracks of `gpxPath` into `rtePath`, each made
-    // a route by the converter's own filter. Without tracks it writes no file.
-    static QStringList trackArguments(const QString& gpxPath, const QString& rtePath);
-    // The argument list for reducing the route in route file `inPath` to at most
-    // `pointCount` of its points, written to `outPath`.
-    static QStringList fitArguments(const QString& inPath, const QString& outPath, int pointCount);
+    // The argument list for listing the routes and tracks of `gpxPath` (an absolute path) in
+    // one run, with the files above, `levels` thinned levels of them, in the working folder.
+    static QStringList listingArguments(const QString& gpxPath, int levels);
+    // The argument list for reducing the one route of the route file on standard input to
+    // at most `pointCount` of its points, every `decimate`-th taken first when above 1,
+    // written to FittedFile in the working folder.
+    static QStringList fitArguments(int pointCount, int decimate = 1);
 
     QString program() const { return m_program; }
     int timeoutMs() const { return m_timeoutMs; }

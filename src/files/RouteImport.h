@@ -6,6 +6,7 @@
 #pragma once
 
 #include "files/ConverterJob.h"
+#include "files/ConverterOutput.h"
 #include "files/GpsBabelConverter.h"
 #include "files/RouteFileReader.h"
 #include "files/RouteList.h"
@@ -16,6 +17,11 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class QThread;
 class RouteTable;
 struct RouteState;
 
@@ -36,21 +42,25 @@ QString FitQuestion(int points);
 // The load in its steps. Each step ends with stepFinished(), always from the event loop:
 // open() lists the file's routes (a GPX file is converted first, in the background);
 // choose() takes one, fitting it in the background when asked to. The window answers
-// between the steps; the command line waits for each.
+// between the steps; the command line waits for each. The work on large converter output
+// runs on a thread of its own, so the event loop goes on meanwhile and cancel() takes
+// effect at once at every stage.
 class RouteLoader : public QObject {
     Q_OBJECT
 public:
     enum class Stage { Idle, Listing, Listed, Fitting, Ready, Failed, Cancelled };
 
     explicit RouteLoader(const GpsBabelConverter& converter = {}, QObject* parent = nullptr);
+    // Ends what runs in the background and removes the converter's folder.
+    ~RouteLoader() override;
 
     // Finds the routes of the file at `path`: Listed, Failed or Cancelled follow.
     void open(const QString& path);
     // After Listed: takes route `number` (from 1). One of more than the device holds is
     // refused unless `fit`, when the converter reduces it first: Ready or Failed follow.
     void choose(int number, bool fit);
-    // Ends a running converter and removes its folder: Cancelled follows. Does nothing
-    // unless a step runs in the background.
+    // Ends a running converter or background work and removes the converter's folder:
+    // Cancelled follows. Does nothing unless a step runs in the background.
     void cancel();
     // Runs an event loop until the step under way has finished.
     void waitForStep();
@@ -72,28 +82,46 @@ signals:
 private:
     void finishLater(Stage stage);
     void fail(const char* message, const QString& reason, const QString& details = {});
-    // True when the converter's work ended well; otherwise the step ends, cancelled or
+    // Runs `work` on a thread of its own, then `done` here, unless the step was cancelled.
+    void inBackground(std::function<void()> work, void (RouteLoader::*done)());
+    void stopBackground();
+    // True when the converter's run ended well; otherwise the step ends, cancelled or
     // failed with `failure` and the converter's details.
     bool jobSucceeded(const char* failure);
     void conversionFinished();
+    void conversionRead();
+    void listRteRoutes(const QByteArray& bytes);
+    bool takeRoute(int number, int maxWaypoints);
+    void startFit();
+    void placesTaken();
     void fitFinished();
-    void listRoutes(const QByteArray& bytes);
+    void fitMatched();
+    void release();
 
     ConverterJob m_job;
     Stage m_stage = Stage::Idle;
-    QByteArray m_bytes; // the route file the routes are taken from
+    bool m_converted = false; // a GPX file, taken in from the converter
+    QByteArray m_bytes;       // an .rte file's bytes
+    ConvertedRoutes m_gpx;    // a GPX file's routes
+    int m_levels = 0;
     QList<RouteListEntry> m_routes;
-    ParsedRoute m_route; // the chosen route, or the whole long route while it is fitted
+    ParsedRoute m_route; // the chosen route
     ImportOutcome m_outcome;
     QString m_fitReport;
-};
 
-// The whole load without questions, for scripts and tests: route `number`, fitted when
-// `fit` and too long. On failure nothing of the table, name or state has changed.
-struct ImportChoice {
-    int route = 1;
-    bool fit = false;
+    // The fit: the route's lines and their places, what goes to the converter, what came back.
+    int m_chosen = 0;
+    QByteArray m_fitSource; // an .rte route's own lines
+    QByteArrayView m_fitHeader;
+    QByteArrayView m_fitRecords;
+    FitInput m_fitInput;
+    QList<Place> m_places;
+    bool m_placesTaken = false;
+    double m_lengthBefore = 0;
+    QByteArray m_kept;
+    QString m_workReason;
+
+    std::unique_ptr<QThread> m_thread;
+    std::atomic_bool m_stop{false};
+    int m_generation = 0;
 };
-ImportOutcome ImportRoute(const QString& path, RouteTable& table, QString& routeName,
-                          RouteState& state, const GpsBabelConverter& converter = {},
-                          const ImportChoice& choice = {}, QString* fitReport = nullptr);
