@@ -306,9 +306,10 @@ QList<Place> WaypointPlaces(QByteArrayView records, const std::atomic_bool& stop
 }
 
 bool MatchFittedPoints(const QList<Place>& original, const QList<Place>& fitted, QList<int>& kept) {
-    // The first match is taken, as later points still need room behind it; only the last
-    // fitted point takes the route's own end when it lies there, for a round trip passes
-    // its start again.
+    // The first match is taken, as later points still need room behind it. The last fitted
+    // point is the end of what the converter was given: the route's own end, or, for a route
+    // thinned first, a point up to one step of the thinning short of it. Either way the
+    // route ends where it ends (a round trip, which passes its start again, included).
     kept.clear();
     int next = 0;
     for (const Place& place : fitted) {
@@ -320,8 +321,7 @@ bool MatchFittedPoints(const QList<Place>& original, const QList<Place>& fitted,
     }
     if (kept.isEmpty())
         return false;
-    if (samePlace(original.last(), fitted.last()))
-        kept.last() = int(original.size()) - 1;
+    kept.last() = int(original.size()) - 1;
     return true;
 }
 
