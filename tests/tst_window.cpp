@@ -8,6 +8,7 @@
 #include "app/ErrorReportingApplication.h"
 #include "app/PictureView.h"
 #include "app/RouteListDialog.h"
+#include "app/StopRequests.h"
 #include "app/TForm1.h"
 #include "app/WindowRefusals.h"
 #include "files/RouteImport.h"
@@ -15,6 +16,8 @@
 
 #include <QtTest>
 #include <QtWidgets>
+
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -400,7 +403,9 @@ private slots:
         const QString slow = writeFile(u"slow"_s, "#!/bin/sh\nexec sleep 30\n");
         QFile::setPermissions(slow, QFile::ReadOwner | QFile::ExeOwner);
         m_form->setConverter(GpsBabelConverter(slow));
-        for (bool destroy : {false, true}) {
+        // Cancel, the system asking the program to stop, and the window going.
+        int ended = 0;
+        for (int how : {0, 2, 1}) {
             m_dialogs->files << writeFile(u"trip.gpx"_s, "<gpx/>\n");
             click("Button_Browse");
             QVERIFY(m_form->isLoading() &&
@@ -408,10 +413,17 @@ private slots:
             QVERIFY(!get("Button_Browse")->isEnabled() && !get("Button_save_rte")->isEnabled());
             auto* progress = m_form->findChild<QProgressDialog*>();
             QTRY_VERIFY(progress->isVisible());
-            if (destroy)
-                m_form.reset();
-            else
+            std::unique_ptr<StopRequests> stop;
+            if (how == 0) {
                 QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+            } else if (how == 1) {
+                m_form.reset();
+            } else {
+                stop = std::make_unique<StopRequests>(*m_form, [&](int s) { ended = s; });
+                QCOMPARE(::raise(SIGHUP), 0);
+                QTRY_VERIFY(ended == 129 && !m_form->isVisible());
+                m_form->show();
+            }
             QTRY_VERIFY(!m_form || !m_form->isLoading());
             QVERIFY(QDir::temp().isEmpty() && !QApplication::overrideCursor());
             if (m_form)
