@@ -215,31 +215,16 @@ private slots:
     void readsLeadingNumber_data() {
         QTest::addColumn<QString>("cell");
         QTest::addColumn<double>("value");
-        const std::pair<QString, double> rows[] = {{u"47"_s, 47},
-                                                   {u" \t\n\v\f\r47.5x"_s, 47.5},
-                                                   {u"\u00a047"_s, 0},
-                                                   {u"+.5"_s, 0.5},
-                                                   {u"5."_s, 5},
-                                                   {u"-0"_s, -0.0},
-                                                   {u"-"_s, 0},
-                                                   {u"."_s, 0},
-                                                   {u""_s, 0},
-                                                   {u"+-1"_s, 0},
-                                                   {u"e5"_s, 0},
-                                                   {u"12.3.4"_s, 12.3},
-                                                   {u"1,5"_s, 1},
-                                                   {u"0x1A"_s, 0},
-                                                   {u"\u0664\u0667"_s, 0},
-                                                   {u"1e3"_s, 1000},
-                                                   {u"2.5E-1x"_s, 0.25},
-                                                   {u"1e"_s, 1},
-                                                   {u"1e+x"_s, 1},
-                                                   {u"-.e1"_s, 0},
-                                                   {u"1e999"_s, 0},
-                                                   {u"-1e-999"_s, 0},
-                                                   {u"1e-320"_s, 1e-320},
-                                                   {QString(400, u'9'), 0},
-                                                   {u"9007199254740993"_s, 9007199254740992.0}};
+        // clang-format off
+        const std::pair<QString, double> rows[] = {
+            {u"47"_s, 47},        {u" \t\n\v\f\r47.5x"_s, 47.5}, {u"\u00a047"_s, 0}, {u"+.5"_s, 0.5},
+            {u"5."_s, 5},         {u"-0"_s, -0.0},    {u"-"_s, 0},       {u"."_s, 0},
+            {u""_s, 0},           {u"+-1"_s, 0},      {u"e5"_s, 0},      {u"12.3.4"_s, 12.3},
+            {u"1,5"_s, 1},        {u"0x1A"_s, 0},     {u"\u0664\u0667"_s, 0}, {u"1e3"_s, 1000},
+            {u"2.5E-1x"_s, 0.25}, {u"1e"_s, 1},       {u"1e+x"_s, 1},    {u"-.e1"_s, 0},
+            {u"1e999"_s, 0},      {u"-1e-999"_s, 0},  {u"1e-320"_s, 1e-320},
+            {QString(400, u'9'), 0},                  {u"9007199254740993"_s, 9007199254740992.0}};
+        // clang-format on
         for (const auto& [cell, value] : rows)
             QTest::addRow("%s", qPrintable(cell.left(20).toUtf8().toPercentEncoding()))
                 << cell << value;

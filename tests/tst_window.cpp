@@ -286,9 +286,8 @@ private slots:
     }
 
     // A dropped file loads as by Load Route, every cell shows its text (not only the "NO"
-    // column drawn before it), the columns of a full route fit beside the scroll bar, and
-    // with a column widened past the view's edge nothing scrolls the table sideways, nor
-    // takes the user's width back.
+    // column drawn before it), and with a column widened past the view's edge nothing
+    // scrolls the table sideways, nor takes the user's width back.
     void droppedRouteNeverScrollsSideways() {
         const QString path = writeFile(u"full.rte"_s, fixtures::routeFile(124));
         QVERIFY(!drop({QUrl::fromLocalFile(writeFile(u"a.txt"_s, "x"))}));
@@ -305,11 +304,6 @@ private slots:
         const QImage number = shownCell(0, 0);
         QVERIFY(number.pixelColor(number.rect().center()) !=
                 grid->palette().color(QPalette::Highlight));
-        for (int c = 0; c < RouteTable::HeaderColumns; ++c)
-            QVERIFY(grid->isColumnHidden(c) ||
-                    grid->columnWidth(c) >= grid->horizontalHeader()->sectionSizeHint(c));
-        QVERIFY(grid->verticalScrollBar()->isVisible() &&
-                grid->horizontalHeader()->length() <= grid->viewport()->width());
         grid->setColumnWidth(RouteTable::ColName, 400);
         QWheelEvent wheel(QPointF(50, 30), grid->viewport()->mapToGlobal(QPointF(50, 30)), QPoint(),
                           QPoint(-120, 0), Qt::NoButton, {}, Qt::NoScrollPhase, false);
@@ -359,9 +353,6 @@ private slots:
         };
         row("name too long", Message::NameLength, {u" TOO LONG "_s, u"1"_s, u"2"_s},
             u"The name \"TOO LONG\" has 8 characters; the device takes 6 at most.\n"_s + name);
-        row("name character", Message::NameChar, {u"R\u00d6VER"_s, u"1"_s, u"2"_s},
-            u"The name \"R\u00d6VER\" holds \"\u00d6\", which the device does not take.\n"_s +
-                name);
         row("latitude too long", Message::LatitudeLength, {QString(), u"-48.1234567"_s, u"2"_s},
             u"The latitude \"-48.1234567\" of this waypoint has 11 characters; the device reads "
             "at most 9 after a sign.\n"_s +
@@ -370,14 +361,8 @@ private slots:
             u"The longitude \"-11,5\" of this waypoint holds \",\"; the device reads digits and "
             "a point after a sign.\n"_s +
                 file);
-        row("latitude range", Message::LatitudeRange, {QString(), u"91"_s, u"2"_s},
-            u"The latitude \"91\" of this waypoint lies outside -90 to 90.\n"_s + file);
-        row("longitude range", Message::LongitudeRange, {QString(), u"1"_s, u"-180.5"_s},
-            u"The longitude \"-180.5\" of this waypoint lies outside -180 to 180.\n"_s + file);
         row("route name empty", Message::RouteNameLength, {u"  "_s},
             u"The route name is empty.\n"_s + route);
-        row("route name character", Message::RouteNameChar, {u"Trip-2"_s},
-            u"The route name \"Trip-2\" holds \"-\", which the device does not take.\n"_s + route);
         row("write", Message::WriteError, {u"/x/A.RTE"_s, u"Permission denied."_s},
             u"/x/A.RTE could not be written: Permission denied.\n"_s +
                 WayForward(Cause::WriteFailed, Audience::Window));
@@ -443,19 +428,8 @@ private slots:
         const QString style = QApplication::style()->name();
         QApplication::setStyle(new GnomeButtonOrder);
         const auto restoreStyle = qScopeGuard([&style] { QApplication::setStyle(style); });
-        QByteArray gpx = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"t\" "
-                         "xmlns=\"http://www.topografix.com/GPX/1/1\">\n";
-        for (int points : {3, 130}) {
-            gpx += "<rte><name>" + QByteArray(points > 3 ? "Long way" : "Short") + "</name>\n";
-            for (int i = 0; i < points; ++i)
-                gpx += u"<rtept lat=\"%1\" lon=\"%2\"><name>P%3</name></rtept>\n"_s
-                           .arg(48 + i * 0.001, 0, 'f', 6)
-                           .arg(11 + (i % 2) * 0.002 + i * 0.0005, 0, 'f', 6)
-                           .arg(i + 1)
-                           .toLatin1();
-            gpx += "</rte>\n";
-        }
-        const QString path = writeFile(u"walk.gpx"_s, gpx + "</gpx>\n");
+        const QString path =
+            writeFile(u"walk.gpx"_s, fixtures::readFile(u"" RV58_TEST_DATA "/walk.gpx"_s));
         const auto type = [](const QString& text) {
             return [text](QWidget* keyboard) {
                 QTest::keyClick(keyboard, Qt::Key_A, Qt::ControlModifier);
