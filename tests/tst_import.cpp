@@ -105,6 +105,10 @@ private slots:
         row("a description with commas", "d.gpx", described, "Alpine|A");
         row("a name with a comma, a description of two lines", "d.gpx", described, "Ridge  west|B",
             "^$", 2);
+        row("a track's name with a comma", "walk.gpx",
+            "<gpx version=\"1.1\"><trk><name>Walk, long</name><trkseg><trkpt lat=\"1\" "
+            "lon=\"2\"/></trkseg></trk></gpx>",
+            "Walk  long|RPT001");
         // The device holds 124 points, so a route of 124 is taken as it is.
         row(".RTE of 124 points in a .gpx folder", ".x.gpx.d/trip.RTE", routeFile(124),
             names("TESTROUTE", "WP%d", 1, 1));
