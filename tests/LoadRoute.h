@@ -1,19 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The whole load without questions, as the command line does it: route `number`, fitted
+// The whole load without questions, as the command line does it: route `route`, fitted
 // when `fit` and too long. On failure nothing of the table, name or state has changed.
 // `listed`, when given, gets the file's list of routes.
 #pragma once
 
 #include "files/RouteImport.h"
 
-struct ImportChoice {
-    int route = 1;
-    bool fit = false;
-};
-
 inline ImportOutcome ImportRoute(const QString& path, RouteTable& table, QString& routeName,
                                  RouteState& state, const GpsBabelConverter& converter = {},
-                                 const ImportChoice& choice = {}, QString* fitReport = nullptr,
+                                 int route = 1, bool fit = false, QString* fitReport = nullptr,
                                  QList<RouteListEntry>* listed = nullptr) {
     RouteLoader loader(converter);
     loader.open(path);
@@ -21,7 +16,7 @@ inline ImportOutcome ImportRoute(const QString& path, RouteTable& table, QString
     if (listed)
         *listed = loader.routes();
     if (loader.stage() == RouteLoader::Stage::Listed) {
-        loader.choose(choice.route, choice.fit);
+        loader.choose(route, fit);
         loader.waitForStep();
     }
     if (loader.stage() != RouteLoader::Stage::Ready)

@@ -144,6 +144,8 @@ private slots:
 
         const QString conversion = "GPX-RTE conversion failed, rte file not found.";
         const QString format = "Route File Format Error!";
+        row("a route beyond the list", RV58_TEST_DATA "/two_routes.gpx", {}, format,
+            "^The file holds 2 routes; there is no route 3\\.$", 3);
         row("no route in GPX", RV58_TEST_DATA "/no_route.gpx", {}, conversion,
             "^The GPX file holds no route or track\\.$");
         row("not XML", "notes.gpx", "hello\n", conversion,
@@ -191,7 +193,7 @@ private slots:
         const ImportOutcome outcome =
             ImportRoute(path, m_table, m_routeName, m_state,
                         program.isEmpty() ? GpsBabelConverter() : GpsBabelConverter(program, 2000),
-                        {route, true}, &report, &listed);
+                        route, true, &report, &listed);
         QCOMPARE(outcome.ok ? shown() : outcome.refusal.headline, expected);
         // The list shows the name that is read and saved.
         if (outcome.ok)
@@ -248,7 +250,7 @@ private slots:
         if (owner.isEmpty())
             qputenv("TMPDIR", QFile::encodeName(full));
         const ImportOutcome outcome =
-            ImportRoute(file("walk.gpx"), m_table, m_routeName, m_state, {}, {1, true});
+            ImportRoute(file("walk.gpx"), m_table, m_routeName, m_state, {}, 1, true);
         qputenv("TMPDIR", QFile::encodeName(m_jobTemp.path()));
         if (owner.isEmpty())
             QProcess::execute("umount", {full});

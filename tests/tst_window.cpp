@@ -338,11 +338,18 @@ private slots:
                  u"Café „Seeblick“4"_s);
     }
 
+    // An error that escapes an event ends with one full stop (or a mark below it).
+    void errorReportEndsWithOneStop() {
+        QCOMPARE(ErrorReportText(u"'y' is no number"_s) + ErrorReportText(u"|Stopped."_s) +
+                     ErrorReportText(u"|(x)"_s) + ErrorReportText(QString()),
+                 u"'y' is no number.|Stopped.|(x)"_s);
+    }
+
     // What the window says under the headline of its own refusals: the reason, naming what
     // was refused, and the way forward.
     void windowRefusalsSayWhy_data() {
         QTest::addColumn<QString>("headline");
-        QTest::addColumn<QStringList>("input"); // name, latitude, longitude; route name; path
+        QTest::addColumn<QStringList>("input"); // name, latitude, longitude; or route name
         QTest::addColumn<QString>("said");
         const QString name = WayForward(Cause::WaypointName, Audience::Window);
         const QString file = WayForward(Cause::Coordinates, Audience::Window);
@@ -363,9 +370,6 @@ private slots:
                 file);
         row("route name empty", Message::RouteNameLength, {u"  "_s},
             u"The route name is empty.\n"_s + route);
-        row("write", Message::WriteError, {u"/x/A.RTE"_s, u"Permission denied."_s},
-            u"/x/A.RTE could not be written: Permission denied.\n"_s +
-                WayForward(Cause::WriteFailed, Audience::Window));
     }
 
     void windowRefusalsSayWhy() {
@@ -374,8 +378,7 @@ private slots:
         QFETCH(QString, said);
         const Refusal refusal = input.size() == 3
                                     ? WaypointInputRefusal(headline, input[0], input[1], input[2])
-                                : input.size() == 1 ? RouteNameRefusal(headline, input[0])
-                                                    : WriteRefusal(input[0], input[1]);
+                                    : RouteNameRefusal(headline, input[0]);
         QCOMPARE(refusal.headline + '\n' + refusal.explanation(), headline + '\n' + said);
     }
 
