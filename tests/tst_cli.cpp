@@ -128,13 +128,6 @@ private slots:
             "1   A\\x1b[2J\xe2\x82\xac\\x81\\x9d  48.000000  11.000000  40000.00000  3\n"
             "2   WP2                48.001000  11.001000  40000.00000  3     0.13       0.13\n"
             "3   WP3                48.002000  11.002000  40000.00000  3     0.13       0.26\n");
-        add("second route as JSON, in miles", "rv58route-cli show two_routes.gpx --route 2 --json",
-            "0",
-            R"({"format":1,"route_name":"Back","unit":"mile","route_length":8.17,)"
-            R"("waypoint_count":2,"waypoints":[{"no":1,"name":"A","lat":51.000000,)"
-            R"("lon":9.000000,"date":null,"icon":0,"leg":null,"total":0},{"no":2,"name":"B",)"
-            R"("lat":51.100000,"lon":9.100000,"date":null,"icon":0,"leg":8.17,"total":8.17}]})"
-            "\n");
         add("JSON of the file's own text", "rv58route-cli show dated.rte --json --unit km", "0",
             R"({"format":1,"route_name":"Dated","unit":"km","route_length":3871.88,)"
             R"("waypoint_count":3,"waypoints":[{"no":1,"name":"A","lat":-34.445850,"lon":18.5,)"
