@@ -154,6 +154,8 @@ private slots:
             "--icon takes a whole number from 0 to 44");
         add("list in a unit", "rv58route-cli show two_routes.gpx --routes --unit km", "2", "",
             "--routes lists the routes; it takes no --route, --fit or --unit");
+        add("icon not a number", "rv58route-cli convert in.rte -o - --icon x", "2", "",
+            "--icon takes a whole number from 0 to 44");
         add("route beyond the list", "rv58route-cli show two_routes.gpx --route 3", "2", "",
             "--route 3: the file holds 2 route(s); --routes lists them");
         add("no route line for --route-name",

@@ -133,6 +133,9 @@ private slots:
         row("200000-point track fitted", "big.gpx", track + "</trkseg></trk></gpx>",
             names("", "RPT%03d", 1600, 1).replace("RPT196801", "RPT200000"),
             "^200000 points reduced to 124; the route is \\d\\.\\d % shorter$");
+        row("a route that stands still, fitted", "still.rte",
+            header() + routeLine("STILL") + waypointLine(1, "S", "47.0", "8.0").repeated(125),
+            "STILL|" + QStringList(124, "S").join('|'), "^125 points .* 0\\.0 % shorter$");
         // Seven decimals, which the converter rounds to six when it writes the kept points.
         QByteArray rte = header() + routeLine("LONG");
         for (int i = 0; i < 370; ++i)

@@ -146,8 +146,7 @@ private:
         ++answered;
         m_answered = top;
         m_since.start();
-        // Sent from the event loop, not from this timer's slot: a dialog the keys open comes up
-        // in a loop where the timer goes on.
+        // From the event loop, not this timer's slot, so a dialog the keys open is answered too.
         QTimer::singleShot(0, keyboard, [keys = step.keys, keyboard] { keys(keyboard); });
     }
 
